@@ -1,0 +1,185 @@
+#pragma once
+
+// The window's controls, each offering just the operations the chart logic
+// uses on it. Colours are Longs of the form 0x00BBGGRR; positions of the
+// picture's drawing are twips.
+
+#include "ui/runtime.h"
+
+#include <QAbstractButton>
+#include <QImage>
+#include <QLabel>
+#include <QListWidget>
+#include <QObject>
+#include <QPlainTextEdit>
+
+#include <vector>
+
+namespace ui {
+
+QColor toQColor(Long color);
+
+// The elements of one control array, told apart by their Integer index. A
+// click on an element raises the array's Click with the element's index.
+class ControlArrayBase : public QObject
+{
+    Q_OBJECT
+public:
+    using QObject::QObject;
+
+signals:
+    void Click(ui::Integer Index);
+};
+
+template <typename Control> class ControlArray : public ControlArrayBase
+{
+public:
+    explicit ControlArray(QString name) : name_(std::move(name)) {}
+
+    // Used while the window is built; elements come in index order from 0.
+    void add(Control *control)
+    {
+        const auto index = static_cast<Integer>(elements_.size());
+        elements_.push_back(control);
+        if constexpr (requires { &Control::Click; })
+            connect(control, &Control::Click, this, [this, index] { emit Click(index); });
+    }
+
+    Control &Item(long index) const
+    {
+        if (index < 0 || index >= static_cast<long>(elements_.size()))
+            raiseError(ErrorNumber::NoSuchControlArrayElement, QString::number(index));
+        return *elements_[static_cast<std::size_t>(index)];
+    }
+    Control &operator()(long index) const { return Item(index); }
+
+    Integer count() const { return static_cast<Integer>(elements_.size()); }
+    const QString &name() const { return name_; }
+
+private:
+    QString name_;
+    std::vector<Control *> elements_;
+};
+
+// A graphical command button: its face is a flat fill of BackColor inside a
+// raised bevel, with an optional centred caption. A disabled button keeps its
+// face colour and is crossed out, so a used palette colour stays recognisable.
+class CommandButton : public QAbstractButton
+{
+    Q_OBJECT
+public:
+    explicit CommandButton(QWidget *parent = nullptr);
+
+    Long BackColor() const { return backColor_; }
+    void setBackColor(Long color);
+
+signals:
+    void Click();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    Long backColor_ = 0x00C0C0C0;
+};
+
+// A label with an opaque background; press and release inside it is a Click.
+class Label : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit Label(QWidget *parent = nullptr);
+
+    void setBackColor(Long color);
+
+signals:
+    void Click();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool pressed_ = false;
+};
+
+// A plain single-selection, unsorted list box.
+class ListBox : public QListWidget
+{
+    Q_OBJECT
+public:
+    explicit ListBox(QWidget *parent = nullptr);
+
+    void Clear();
+    void AddItem(const QString &text);
+    // 0..count-1 selects that item and scrolls it into view; -1 removes the
+    // selection and leaves the list where it is scrolled.
+    void setListIndex(long index);
+    Integer ListIndex() const;
+    QString List(long index) const;
+    Integer ListCount() const { return static_cast<Integer>(count()); }
+};
+
+// A multi-line, word-wrapping text box with a vertical scroll bar.
+class TextBox : public QPlainTextEdit
+{
+    Q_OBJECT
+public:
+    explicit TextBox(QWidget *parent = nullptr);
+};
+
+// The chart surface: a sunken frame whose inside is the drawing area. Drawing
+// goes to an image kept in device pixels, so pen widths are device pixels and
+// nothing is blurred by scaling. With AutoRedraw the image is persistent and
+// repaints itself; without it a drawing lasts only until the next repaint.
+class PictureBox : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kBorderPixels = 2;
+
+    explicit PictureBox(QWidget *parent = nullptr);
+
+    void setAutoRedraw(bool on) { autoRedraw_ = on; }
+    void Cls();
+    void setDrawWidth(long pixels);
+    // The outer height in twips as the window's layout gives it; on screen it
+    // is rounded to whole pixels.
+    Single Height() const { return heightTwips_; }
+    // A straight line between two points of the drawing area, in twips from
+    // its top-left corner, y down; solid, DrawWidth device pixels wide, not
+    // anti-aliased, clipped to the drawing area.
+    void Line(Single x1, Single y1, Single x2, Single y2, Long color);
+
+    void setDesignedHeight(int twips) { heightTwips_ = static_cast<Single>(twips); }
+    QRect drawingArea() const;
+    QColor backColor() const { return backColor_; }
+    // The drawing as it stands, in device pixels.
+    const QImage &image();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    struct Stroke
+    {
+        Single x1, y1, x2, y2;
+        int width;
+        QRgb color;
+    };
+
+    void ensureImage();
+    void paintStroke(const Stroke &stroke);
+
+    QColor backColor_;
+    QImage image_;
+    // Every line since the last Cls, so that the drawing can be redone
+    // sharply when the window moves to a screen of another pixel ratio.
+    std::vector<Stroke> strokes_;
+    Single heightTwips_ = 0;
+    int drawWidth_ = 1;
+    bool autoRedraw_ = false;
+};
+
+} // namespace ui

@@ -1,0 +1,120 @@
+#include "ui/form.h"
+
+#include "ui/layout.h"
+#include "ui/twips.h"
+
+#include <QIcon>
+
+#include <algorithm>
+#include <vector>
+
+namespace ui {
+
+namespace {
+
+QFont fontFor(const layout::Font &spec)
+{
+    // Ask for the designed family; fontconfig fills in a metric-compatible
+    // substitute (Liberation Serif for Times New Roman) where it is missing.
+    QFont font(QString::fromLatin1(spec.family));
+    font.setPointSizeF(spec.pointSize);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+Qt::Alignment alignmentFor(layout::Align align)
+{
+    const Qt::Alignment horizontal =
+        align == layout::Align::Centre ? Qt::AlignHCenter : Qt::AlignLeft;
+    return horizontal | Qt::AlignTop;
+}
+
+} // namespace
+
+Form::Form(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Vendrola"));
+    setWindowTitle(QString::fromUtf8(layout::kWindow.caption));
+    setWindowIcon(QIcon(QStringLiteral(":/ui/vendrola.xpm")));
+    setFont(fontFor(layout::kWindowFont));
+    setFixedSize(twipsToPixels(layout::kWindow.clientWidth),
+                 twipsToPixels(layout::kWindow.clientHeight));
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, toQColor(layout::kWindow.background));
+    setPalette(pal);
+    setAutoFillBackground(true);
+
+    std::vector<std::pair<int, QWidget *>> focusOrder;
+    for (const layout::Control &spec : layout::controls()) {
+        const QString text = QString::fromUtf8(spec.text);
+        QWidget *widget = nullptr;
+        switch (spec.array) {
+        case layout::Array::Label1:
+        case layout::Array::Label2: {
+            auto *label = new Label(this);
+            label->setText(text);
+            label->setAlignment(alignmentFor(spec.align));
+            (spec.array == layout::Array::Label1 ? Label1 : Label2).add(label);
+            widget = label;
+            break;
+        }
+        case layout::Array::Command1:
+        case layout::Array::Command3: {
+            auto *button = new CommandButton(this);
+            button->setText(text);
+            (spec.array == layout::Array::Command1 ? Command1 : Command3).add(button);
+            widget = button;
+            break;
+        }
+        case layout::Array::List1: {
+            auto *list = new ListBox(this);
+            List1.add(list);
+            widget = list;
+            break;
+        }
+        case layout::Array::Picture1:
+            Picture1 = new PictureBox(this);
+            Picture1->setDesignedHeight(spec.height);
+            widget = Picture1;
+            break;
+        case layout::Array::Text1:
+            Text1 = new TextBox(this);
+            // The text box keeps lines, not line-end characters: a CR would
+            // otherwise start a block of its own and double every break.
+            Text1->setPlainText(
+                layout::taskStatement().replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+            widget = Text1;
+            break;
+        }
+        widget->setObjectName(layout::controlName(spec));
+        if (spec.font.family != layout::kWindowFont.family)
+            widget->setFont(fontFor(spec.font));
+        if (spec.background) {
+            if (auto *label = qobject_cast<Label *>(widget))
+                label->setBackColor(*spec.background);
+            else if (auto *button = qobject_cast<CommandButton *>(widget))
+                button->setBackColor(*spec.background);
+        }
+        widget->setGeometry(twipsToPixelRect(spec.left, spec.top, spec.width, spec.height));
+        if (widget->focusPolicy() != Qt::NoFocus)
+            focusOrder.emplace_back(spec.tabIndex, widget);
+    }
+
+    std::sort(focusOrder.begin(), focusOrder.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < focusOrder.size(); ++i)
+        setTabOrder(focusOrder[i - 1].second, focusOrder[i].second);
+    if (!focusOrder.empty())
+        focusOrder.front().second->setFocus();
+}
+
+void Form::setVisible(bool visible)
+{
+    if (visible && !loaded_) {
+        loaded_ = true;
+        emit Load();
+    }
+    QWidget::setVisible(visible);
+}
+
+} // namespace ui
