@@ -121,7 +121,7 @@ void TestLayout::monthLabelsAreUnevenlySpaced()
     ui::Form form;
     const int lefts[] = {2640, 3165, 3705, 4245, 4800, 5340, 5880, 6405, 6915, 7440, 7965, 8520};
     const QStringList captions = {"Jan", "Feb", " Mar", " Apr", " May", "Jun",
-                                  "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+                                  "Jul", "Aug", "Sep",  "Oct",  "Nov",  "Dec"};
     for (int j = 0; j < 12; ++j) {
         ui::Label &label = form.Label1(j + 2);
         QCOMPARE(label.text(), captions[j]);

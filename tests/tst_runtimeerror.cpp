@@ -20,12 +20,15 @@ void TestRuntimeError::errorIsShownAndEndsTheProgram_data()
     QTest::addColumn<QString>("fault");
     QTest::addColumn<QString>("message");
     QTest::newRow("missing control array element")
-        << "control" << "Run-time error '340':\n\nControl array element '8' doesn't exist";
+        << "control"
+        << "Run-time error '340':\n\nControl array element '8' doesn't exist";
     QTest::newRow("list index past the end") << "listindex"
                                              << "Run-time error '380':\n\nInvalid property value";
     QTest::newRow("list item before the start")
-        << "list" << "Run-time error '381':\n\nInvalid property array index";
-    QTest::newRow("integer overflow") << "overflow" << "Run-time error '6':\n\nOverflow";
+        << "list"
+        << "Run-time error '381':\n\nInvalid property array index";
+    QTest::newRow("integer overflow") << "overflow"
+                                      << "Run-time error '6':\n\nOverflow";
     QTest::newRow("array subscript") << "subscript"
                                      << "Run-time error '9':\n\nSubscript out of range";
 }

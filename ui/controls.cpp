@@ -229,9 +229,14 @@ const QImage &PictureBox::image()
 
 void PictureBox::ensureImage()
 {
+    // The drawing area in device pixels: its edges rounded to whole device
+    // pixels, so that the image fills it exactly at any ratio.
     const qreal ratio = devicePixelRatioF();
-    const QSize size(static_cast<int>(std::ceil(drawingArea().width() * ratio)),
-                     static_cast<int>(std::ceil(drawingArea().height() * ratio)));
+    const auto device = [ratio](int logical) {
+        return static_cast<int>(std::lround(logical * ratio));
+    };
+    const QSize size(device(width() - kBorderPixels) - device(kBorderPixels),
+                     device(height() - kBorderPixels) - device(kBorderPixels));
     if (!image_.isNull() && image_.devicePixelRatio() == ratio && image_.size() == size)
         return;
     image_ = QImage(size, QImage::Format_RGB32);
@@ -281,7 +286,11 @@ void PictureBox::paintEvent(QPaintEvent *)
     ensureImage();
     QPainter painter(this);
     qDrawWinPanel(&painter, rect(), palette(), true);
-    painter.drawImage(drawingArea().topLeft(), image_);
+    // The border is in logical pixels; start the image on a whole device
+    // pixel so that no bar is resampled across two columns.
+    const qreal ratio = image_.devicePixelRatio();
+    const qreal inset = std::round(kBorderPixels * ratio) / ratio;
+    painter.drawImage(QPointF(inset, inset), image_);
     if (!autoRedraw_) {
         strokes_.clear();
         image_.fill(backColor_);
