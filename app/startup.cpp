@@ -13,14 +13,22 @@ namespace {
 
 constexpr int kNoDisplayExitStatus = 2;
 
-// Without a display Qt's platform plugin gives up with a fatal message and
-// aborts; say so in one line and leave cleanly instead of dumping core.
+// Without a display Qt's platform plugin warns why ("could not connect to
+// display :5"), then gives up with a fatal message and aborts. While the GUI
+// starts, keep the warning, and on the fatal message say the reason in one
+// line and leave cleanly instead of dumping core.
+QString startWarning;
+
 void reportStartFailure(QtMsgType type, const QMessageLogContext &, const QString &message)
 {
-    if (type != QtFatalMsg)
+    if (type != QtFatalMsg) {
+        if (startWarning.isEmpty())
+            startWarning = message;
         return;
-    const QString firstLine = message.section(QLatin1Char('\n'), 0, 0);
-    std::fprintf(stderr, "vendrola: cannot open the window: %s\n", qUtf8Printable(firstLine));
+    }
+    const QString reason = startWarning.isEmpty() ? message : startWarning;
+    std::fprintf(stderr, "vendrola: cannot open the window: %s\n",
+                 qUtf8Printable(reason.section(QLatin1Char('\n'), 0, 0)));
     std::fflush(stderr);
     std::_Exit(kNoDisplayExitStatus);
 }
@@ -43,6 +51,7 @@ int run(int argc, char *argv[])
     const QtMessageHandler previous = qInstallMessageHandler(reportStartFailure);
     QApplication application(argc, argv);
     qInstallMessageHandler(previous);
+    startWarning.clear();
     QApplication::setApplicationName(QStringLiteral("vendrola"));
 
     Vendrola window;

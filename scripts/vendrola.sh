@@ -12,7 +12,7 @@ mode=${1:-}
 
 # What building and running need, and what the tests add to it.
 build_packages=(cmake make g++ qt6-base-dev libgl-dev fonts-liberation2)
-test_packages=(xvfb xauth xdotool imagemagick x11-utils)
+test_packages=(xvfb xdotool imagemagick x11-utils openbox wmctrl)
 
 install_missing() {
     local missing=() package

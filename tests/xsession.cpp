@@ -1,0 +1,172 @@
+#include "xsession.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace {
+
+constexpr int kStartTimeoutMs = 10000;
+
+} // namespace
+
+XSession::XSession()
+{
+    // Xvfb writes the display number it chose to the descriptor given.
+    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi",
+                                           "96", "-nolisten", "tcp", "-noreset"});
+    if (!server_.waitForStarted() || !server_.waitForReadyRead(kStartTimeoutMs)) {
+        error_ = QStringLiteral("Xvfb did not start: %1").arg(server_.errorString());
+        return;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(server_.readLine()).trimmed();
+
+    windowManager_.setProcessEnvironment(environment());
+    windowManager_.start(QStringLiteral("openbox"), {});
+    QElapsedTimer clock;
+    clock.start();
+    int status = 1;
+    while (clock.elapsed() < kStartTimeoutMs) {
+        run(QStringLiteral("wmctrl"), {"-m"}, &status);
+        if (status == 0)
+            return;
+        QThread::msleep(50);
+    }
+    error_ = QStringLiteral("the window manager did not start");
+}
+
+XSession::~XSession()
+{
+    for (QProcess *process : {&windowManager_, &server_}) {
+        process->terminate();
+        if (!process->waitForFinished(3000))
+            process->kill();
+        process->waitForFinished(1000);
+    }
+}
+
+QProcessEnvironment XSession::environment() const
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    env.remove(QStringLiteral("QT_SCALE_FACTOR"));
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    return env;
+}
+
+QString XSession::run(const QString &program, const QStringList &arguments, int *exitCode) const
+{
+    QProcess tool;
+    tool.setProcessEnvironment(environment());
+    tool.start(program, arguments);
+    tool.waitForFinished(kStartTimeoutMs);
+    if (exitCode)
+        *exitCode = tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
+    return QString::fromLocal8Bit(tool.readAllStandardOutput());
+}
+
+QImage XSession::screenshot() const
+{
+    QProcess import;
+    import.setProcessEnvironment(environment());
+    import.start(QStringLiteral("import"), {"-window", "root", "png:-"});
+    import.waitForFinished(kStartTimeoutMs);
+    return QImage::fromData(import.readAllStandardOutput(), "PNG")
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+bool XSession::waitFor(const std::function<bool(const QImage &)> &check, int milliseconds) const
+{
+    QElapsedTimer clock;
+    clock.start();
+    do {
+        if (check(screenshot()))
+            return true;
+        QThread::msleep(30);
+    } while (clock.elapsed() < milliseconds);
+    return false;
+}
+
+ProgramWindow::ProgramWindow(const XSession &session, const QString &program) : session_(session)
+{
+    process_.setProcessEnvironment(session.environment());
+    process_.start(program, {});
+    if (!process_.waitForStarted())
+        return;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartTimeoutMs) {
+        const QString found =
+            session_.run(QStringLiteral("xdotool"),
+                         {"search", "--all", "--onlyvisible", "--pid",
+                          QString::number(process_.processId()), "--name", "vendrola"});
+        if (!found.trimmed().isEmpty()) {
+            window_ = found.split('\n').first().trimmed();
+            // Let the first paint reach the screen.
+            session_.waitFor([this](const QImage &screen) {
+                return !capture(screen).isNull() &&
+                       capture(screen).pixel(2, 2) == qRgb(0xC0, 0xC0, 0xFF);
+            });
+            return;
+        }
+        QThread::msleep(50);
+    }
+}
+
+ProgramWindow::~ProgramWindow()
+{
+    if (process_.state() != QProcess::NotRunning) {
+        process_.kill();
+        process_.waitForFinished(3000);
+    }
+}
+
+QRect ProgramWindow::geometry() const
+{
+    // xwininfo, not xdotool: under a reparenting window manager xdotool
+    // counts the frame's offset twice.
+    const QString info = session_.run(QStringLiteral("xwininfo"), {"-id", window_});
+    QRect rect;
+    for (const QString &line : info.split('\n')) {
+        const QString text = line.trimmed();
+        const int value = text.section(':', 1).trimmed().toInt();
+        if (text.startsWith("Absolute upper-left X:"))
+            rect.moveLeft(value);
+        else if (text.startsWith("Absolute upper-left Y:"))
+            rect.moveTop(value);
+        else if (text.startsWith("Width:"))
+            rect.setWidth(value);
+        else if (text.startsWith("Height:"))
+            rect.setHeight(value);
+    }
+    return rect;
+}
+
+void ProgramWindow::click(QPoint clientPoint) const
+{
+    const QPoint at = geometry().topLeft() + clientPoint;
+    session_.run(QStringLiteral("xdotool"),
+                 {"mousemove", QString::number(at.x()), QString::number(at.y()), "click", "1"});
+}
+
+void ProgramWindow::key(const QString &keys) const
+{
+    session_.run(QStringLiteral("xdotool"),
+                 QStringList{"key", "--delay", "20"} + keys.split(' ', Qt::SkipEmptyParts));
+}
+
+bool ProgramWindow::moveTo(QPoint clientTopLeft) const
+{
+    // Asked of the window manager, which places the client area there.
+    session_.run(QStringLiteral("wmctrl"),
+                 {"-i", "-r", window_, "-e",
+                  QStringLiteral("0,%1,%2,-1,-1").arg(clientTopLeft.x()).arg(clientTopLeft.y())});
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < kStartTimeoutMs) {
+        if (geometry().topLeft() == clientTopLeft)
+            return true;
+        QThread::msleep(30);
+    }
+    return false;
+}
