@@ -3,7 +3,8 @@
 # the window or runs every test.
 #   scripts/vendrola.sh run     install what is missing, build, open the window
 #   scripts/vendrola.sh test    install what is missing, build, run all tests
-# The build goes to ./build (VENDROLA_BUILD_DIR overrides it).
+# The build goes to ./build, the sanitizer build of the tests to
+# ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows).
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -38,20 +39,27 @@ install_missing() {
         apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# configure_and_build DIR [CMAKE OPTIONS...]
 configure_and_build() {
-    cmake -S "$here" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo
-    cmake --build "$build" --parallel "$(nproc)"
+    local dir=$1
+    shift
+    cmake -S "$here" -B "$dir" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+    cmake --build "$dir" --parallel "$(nproc)"
 }
 
 case "$mode" in
 run)
     install_missing "${build_packages[@]}"
-    configure_and_build
+    configure_and_build "$build"
     exec "$build/vendrola"
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
-    configure_and_build
+    # Every test twice: under AddressSanitizer and UndefinedBehaviorSanitizer
+    # (with leak checks), then as built for users.
+    configure_and_build "$build-sanitize" -DVENDROLA_SANITIZE=ON
+    (cd "$build-sanitize" && ctest --output-on-failure --parallel "$(nproc)")
+    configure_and_build "$build"
     cd "$build"
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;

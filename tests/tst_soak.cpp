@@ -243,8 +243,11 @@ void TestSoak::randomEventsKeepTheWindowConsistent()
           "%ld KiB at the end (peak %ld KiB)",
           events, clock.elapsed(), startRss, warmRss, endRss, endPeak);
     // After warming up, the window must not keep what it no longer shows.
+    // Not under AddressSanitizer, whose quarantine holds freed memory on purpose.
+#ifndef __SANITIZE_ADDRESS__
     if (events >= 10000)
         QVERIFY2(endRss - warmRss < 4096, "resident memory grew by 4 MiB or more");
+#endif
 }
 
 QTEST_MAIN(TestSoak)
