@@ -36,8 +36,11 @@ void Vendrola::Form_Load()
     form_.Picture1->setAutoRedraw(true);
     ui::Randomize();
     ResetChart();
-    for (int k = 0; k < kColourButtons; ++k)
+    for (int k = 0; k < kColourButtons; ++k) {
         form_.Command1(k).setBackColor(kPalette[k]);
+        form_.Command1(k).setAccessibleBaseName(QString::fromUtf8("Цвят ") +
+                                                QString::fromUtf8(kPaletteNames[k]));
+    }
 }
 
 void Vendrola::ResetChart()

@@ -26,6 +26,11 @@ namespace app {
 inline constexpr std::array<ui::Long, 8> kPalette = {
     0x000000FF, 0x005F9EA0, 0x006495ED, 0x00006400, 0x00FF8C00, 0x008FBC8B, 0x009400D3, 0x00FF00FF,
 };
+// The same colours by name, as a screen reader says them.
+inline constexpr std::array<const char *, 8> kPaletteNames = {
+    "червен",  "маслинено каки", "сьомга",         "тъмнозелен",
+    "лазурен", "морскозелен",    "пурпурночервен", "магента",
+};
 inline constexpr ui::Long kHeaderWhite = 0x00FFFFFF;
 
 // A data value from one uniform draw r in [0, 1): r x 100 rounded to the

@@ -20,6 +20,25 @@ ui::Double barTop(ui::Double value, ui::Integer height)
     return ui::Int((100.0 - value) * height / 100.0);
 }
 
+namespace {
+
+// What the bars show, month by month, for a screen reader.
+QString describeChart(ui::Form &form)
+{
+    QStringList months;
+    for (int j = 0; j < kMonthCount; ++j) {
+        QStringList values;
+        for (int k = 0; k < kSeriesCount; ++k)
+            values << form.List1(k).List(j);
+        months << form.Label1(j + 2).text().trimmed() + QStringLiteral(": ") +
+                      values.join(QStringLiteral(", "));
+    }
+    return QString::fromUtf8("Стълбовидна диаграма, серии 01 до 04 в % по месеци. ") +
+           months.join(QStringLiteral("; "));
+}
+
+} // namespace
+
 void DrawChart(ui::Form &form, const SeriesColors &seriesColor)
 {
     ui::CheckedArray<ColorBytes, 0, kSeriesCount - 1> colorParts;
@@ -44,6 +63,7 @@ void DrawChart(ui::Form &form, const SeriesColors &seriesColor)
         }
         x += kMonthGap;
     }
+    form.Picture1->setAccessibleDescription(describeChart(form));
 }
 
 } // namespace chart

@@ -46,6 +46,28 @@ void CommandButton::setBackColor(Long color)
     update();
 }
 
+void CommandButton::setAccessibleBaseName(const QString &name)
+{
+    accessibleBaseName_ = name;
+    updateAccessibleName();
+}
+
+void CommandButton::updateAccessibleName()
+{
+    if (accessibleBaseName_.isEmpty())
+        return;
+    const QString state =
+        isEnabled() ? QString::fromUtf8("свободен") : QString::fromUtf8("използван");
+    setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + state);
+}
+
+void CommandButton::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::EnabledChange)
+        updateAccessibleName();
+    QAbstractButton::changeEvent(event);
+}
+
 void CommandButton::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
@@ -193,6 +215,7 @@ QRect PictureBox::drawingArea() const
 void PictureBox::Cls()
 {
     strokes_.clear();
+    setAccessibleDescription(QString::fromUtf8("празна"));
     if (!image_.isNull())
         image_.fill(backColor_);
     update();

@@ -72,16 +72,23 @@ public:
 
     Long BackColor() const { return backColor_; }
     void setBackColor(Long color);
+    // For a button without caption: what a screen reader calls it. It adds
+    // whether the button can still be used, and follows Enabled.
+    void setAccessibleBaseName(const QString &name);
 
 signals:
     void Click();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
+    void updateAccessibleName();
+
     Long backColor_ = 0x00C0C0C0;
+    QString accessibleBaseName_;
 };
 
 // A label with an opaque background; press and release inside it is a Click.

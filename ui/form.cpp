@@ -87,6 +87,8 @@ Form::Form(QWidget *parent) : QWidget(parent)
             break;
         }
         widget->setObjectName(layout::controlName(spec));
+        if (const QString name = layout::accessibleName(spec); !name.isEmpty())
+            widget->setAccessibleName(name);
         if (spec.font.family != layout::kWindowFont.family)
             widget->setFont(fontFor(spec.font));
         if (spec.background) {

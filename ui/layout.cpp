@@ -75,6 +75,27 @@ std::span<const Control> controls()
     return kControls;
 }
 
+QString accessibleName(const Control &control)
+{
+    static const char *const kSeries[] = {"Серия 01 – брой посещения", "Серия 02 – страници",
+                                          "Серия 03 – кликове", "Серия 04 – обем информация"};
+    switch (control.array) {
+    case Label2:
+        return control.index < 4
+                   ? QString::fromUtf8(kSeries[control.index]) + QStringLiteral(", [%]")
+                   : QString();
+    case List1:
+        return QString::fromUtf8(kSeries[control.index]) +
+               QString::fromUtf8(", стойности по месеци");
+    case Picture1:
+        return QString::fromUtf8("Диаграма на посещенията");
+    case Text1:
+        return QString::fromUtf8("Условие на задачата");
+    default:
+        return {};
+    }
+}
+
 QString controlName(const Control &control)
 {
     static constexpr const char *kNames[] = {"Label1", "Label2",   "Command1", "Command3",

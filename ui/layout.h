@@ -57,6 +57,9 @@ struct Window
 
 extern const Window kWindow;
 std::span<const Control> controls();
+// What a screen reader calls the control where its caption does not say it
+// (empty: the caption, or a name the program gives at run time).
+QString accessibleName(const Control &control);
 // The control's name as the logic spells it: "Command1(3)", "Picture1".
 QString controlName(const Control &control);
 // The task statement that the text box shows: nine lines, each ending in CR LF.

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the build into a scratch prefix and validates what a desktop
+# needs; then builds the Debian package and checks its dependencies and files.
+#   install_check.sh BUILD_DIR
+set -euo pipefail
+build=$1
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+cmake --install "$build" --prefix "$scratch/usr" >/dev/null
+for file in bin/vendrola share/applications/bg.vendrola.Vendrola.desktop \
+            share/metainfo/bg.vendrola.Vendrola.metainfo.xml \
+            share/icons/hicolor/32x32/apps/bg.vendrola.Vendrola.png \
+            share/icons/hicolor/256x256/apps/bg.vendrola.Vendrola.png; do
+    [ -e "$scratch/usr/$file" ] || { echo "not installed: $file"; exit 1; }
+done
+desktop-file-validate "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
+appstreamcli validate --no-net "$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml"
+grep -q '^Name\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
+grep -q '^Comment\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
+grep -q '^Categories=Education;' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
+
+(cd "$build" && cpack -B "$scratch/package" >/dev/null)
+deb=$(ls "$scratch"/package/vendrola_*.deb)
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+for package in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
+    grep -q "$package" <<<"$depends" || { echo "missing dependency: $package"; exit 1; }
+done
+contents=$(dpkg-deb -c "$deb")
+for file in ./usr/bin/vendrola ./usr/share/applications/bg.vendrola.Vendrola.desktop \
+            ./usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml \
+            ./usr/share/icons/hicolor/128x128/apps/bg.vendrola.Vendrola.png; do
+    grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file"; exit 1; }
+done
+# Unpacked into a scratch root, the program is whole.
+dpkg-deb -x "$deb" "$scratch/root"
+cmp "$scratch/root/usr/bin/vendrola" "$scratch/usr/bin/vendrola"
+echo "install and package: all checks hold"
