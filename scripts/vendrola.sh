@@ -3,6 +3,7 @@
 # the window or runs every test.
 #   scripts/vendrola.sh run     install what is missing, build, open the window
 #   scripts/vendrola.sh test    install what is missing, build, run all tests
+#   scripts/vendrola.sh bench   install what is missing, build, run the benchmarks
 # The build goes to ./build, the sanitizer build of the tests to
 # ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows).
 set -euo pipefail
@@ -63,8 +64,23 @@ test)
     cd "$build"
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;
+bench)
+    install_missing "${build_packages[@]}" xvfb
+    configure_and_build "$build"
+    export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
+    echo "== ResetChart and DrawChart, per call (offscreen)"
+    QT_QPA_PLATFORM=offscreen "$build/bench/bench_chart" | grep -A1 '^RESULT'
+    echo "== Start-up under a private Xvfb without a window manager, ${VENDROLA_BENCH_RUNS:-15} runs each, interleaved"
+    exec 3< <(Xvfb -displayfd 1 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 2>/dev/null)
+    xvfb_pid=$!
+    read -r display <&3
+    trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
+    DISPLAY=":$display" "$build/bench/startup_bench" "${VENDROLA_BENCH_RUNS:-15}" \
+        vendrola="$build/vendrola" bare="$build/bench/bare_window" \
+        bare+text="$build/bench/bare_text_window"
+    ;;
 *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|bench" >&2
     exit 2
     ;;
 esac

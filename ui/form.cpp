@@ -4,6 +4,7 @@
 #include "ui/twips.h"
 
 #include <QIcon>
+#include <QPixmap>
 
 #include <algorithm>
 #include <vector>
@@ -11,6 +12,10 @@
 namespace ui {
 
 namespace {
+
+// The window's 32 x 32 icon, compiled in: an XPM array is read directly,
+// where an image file would first have Qt look through its image plugins.
+#include "ui/vendrola.xpm"
 
 QFont fontFor(const layout::Font &spec)
 {
@@ -35,7 +40,7 @@ Form::Form(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Vendrola"));
     setWindowTitle(QString::fromUtf8(layout::kWindow.caption));
-    setWindowIcon(QIcon(QStringLiteral(":/ui/vendrola.xpm")));
+    setWindowIcon(QIcon(QPixmap(vendrola_xpm)));
     setFont(fontFor(layout::kWindowFont));
     setFixedSize(twipsToPixels(layout::kWindow.clientWidth),
                  twipsToPixels(layout::kWindow.clientHeight));
