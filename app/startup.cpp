@@ -53,6 +53,8 @@ int run(int argc, char *argv[])
     qInstallMessageHandler(previous);
     startWarning.clear();
     QApplication::setApplicationName(QStringLiteral("vendrola"));
+    // Ties the window to its installed desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("bg.vendrola.Vendrola"));
 
     Vendrola window;
     window.show();

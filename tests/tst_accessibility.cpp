@@ -2,6 +2,7 @@
 // the window's state.
 
 #include "app/vendrola.h"
+#include "click.h"
 
 #include <QAccessible>
 #include <QTest>
@@ -12,11 +13,6 @@ QString spoken(QWidget &widget, QAccessible::Text what = QAccessible::Name)
 {
     QAccessibleInterface *face = QAccessible::queryAccessibleInterface(&widget);
     return face ? face->text(what) : QString();
-}
-
-void click(QWidget &widget)
-{
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
 }
 
 } // namespace

@@ -3,17 +3,13 @@
 // pixel, so at ratio r a bar at x twips stands at column x * r / 15.
 
 #include "app/vendrola.h"
+#include "click.h"
 
 #include <QTest>
 
 #include <cmath>
 
 namespace {
-
-void click(QWidget &widget)
-{
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
-}
 
 int devicePixel(double twips, double ratio)
 {

@@ -2,15 +2,11 @@
 // through real clicks and key presses on the widgets.
 
 #include "app/vendrola.h"
+#include "click.h"
 
 #include <QTest>
 
 namespace {
-
-void click(QWidget &widget)
-{
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
-}
 
 QColor headerColour(ui::Form &form, int series)
 {

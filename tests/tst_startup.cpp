@@ -1,6 +1,7 @@
 // What the window shows when it opens and after every reset.
 
 #include "app/vendrola.h"
+#include "click.h"
 
 #include <QRegularExpression>
 #include <QScrollBar>
@@ -25,11 +26,6 @@ bool pictureIsBlank(ui::PictureBox &picture)
             if (image.pixel(x, y) != picture.backColor().rgb())
                 return false;
     return true;
-}
-
-void click(QWidget &widget)
-{
-    QTest::mouseClick(&widget, Qt::LeftButton, {}, widget.rect().center());
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QPixmap>
 
 #include <algorithm>
+#include <string_view>
 #include <vector>
 
 namespace ui {
@@ -94,7 +95,8 @@ Form::Form(QWidget *parent) : QWidget(parent)
         widget->setObjectName(layout::controlName(spec));
         if (const QString name = layout::accessibleName(spec); !name.isEmpty())
             widget->setAccessibleName(name);
-        if (spec.font.family != layout::kWindowFont.family)
+        if (std::string_view(spec.font.family) != layout::kWindowFont.family ||
+            spec.font.pointSize != layout::kWindowFont.pointSize)
             widget->setFont(fontFor(spec.font));
         if (spec.background) {
             if (auto *label = qobject_cast<Label *>(widget))
