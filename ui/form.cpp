@@ -18,12 +18,12 @@ namespace {
 // where an image file would first have Qt look through its image plugins.
 #include "ui/vendrola.xpm"
 
-QFont fontFor(const layout::Font &spec)
+QFont fontFor(const layout::Font &entry)
 {
     // Ask for the designed family; fontconfig fills in a metric-compatible
     // substitute (Liberation Serif for Times New Roman) where it is missing.
-    QFont font(QString::fromLatin1(spec.family));
-    font.setPointSizeF(spec.pointSize);
+    QFont font(QString::fromLatin1(entry.family));
+    font.setPointSizeF(entry.pointSize);
     font.setWeight(QFont::Normal);
     return font;
 }
@@ -51,16 +51,16 @@ Form::Form(QWidget *parent) : QWidget(parent)
     setAutoFillBackground(true);
 
     std::vector<std::pair<int, QWidget *>> focusOrder;
-    for (const layout::Control &spec : layout::controls()) {
-        const QString text = QString::fromUtf8(spec.text);
+    for (const layout::Control &entry : layout::controls()) {
+        const QString text = QString::fromUtf8(entry.text);
         QWidget *widget = nullptr;
-        switch (spec.array) {
+        switch (entry.array) {
         case layout::Array::Label1:
         case layout::Array::Label2: {
             auto *label = new Label(this);
             label->setText(text);
-            label->setAlignment(alignmentFor(spec.align));
-            (spec.array == layout::Array::Label1 ? Label1 : Label2).add(label);
+            label->setAlignment(alignmentFor(entry.align));
+            (entry.array == layout::Array::Label1 ? Label1 : Label2).add(label);
             widget = label;
             break;
         }
@@ -68,7 +68,7 @@ Form::Form(QWidget *parent) : QWidget(parent)
         case layout::Array::Command3: {
             auto *button = new CommandButton(this);
             button->setText(text);
-            (spec.array == layout::Array::Command1 ? Command1 : Command3).add(button);
+            (entry.array == layout::Array::Command1 ? Command1 : Command3).add(button);
             widget = button;
             break;
         }
@@ -80,7 +80,7 @@ Form::Form(QWidget *parent) : QWidget(parent)
         }
         case layout::Array::Picture1:
             Picture1 = new PictureBox(this);
-            Picture1->setDesignedHeight(spec.height);
+            Picture1->setDesignedHeight(entry.height);
             widget = Picture1;
             break;
         case layout::Array::Text1:
@@ -92,21 +92,21 @@ Form::Form(QWidget *parent) : QWidget(parent)
             widget = Text1;
             break;
         }
-        widget->setObjectName(layout::controlName(spec));
-        if (const QString name = layout::accessibleName(spec); !name.isEmpty())
+        widget->setObjectName(layout::controlName(entry));
+        if (const QString name = layout::accessibleName(entry); !name.isEmpty())
             widget->setAccessibleName(name);
-        if (std::string_view(spec.font.family) != layout::kWindowFont.family ||
-            spec.font.pointSize != layout::kWindowFont.pointSize)
-            widget->setFont(fontFor(spec.font));
-        if (spec.background) {
+        if (std::string_view(entry.font.family) != layout::kWindowFont.family ||
+            entry.font.pointSize != layout::kWindowFont.pointSize)
+            widget->setFont(fontFor(entry.font));
+        if (entry.background) {
             if (auto *label = qobject_cast<Label *>(widget))
-                label->setBackColor(*spec.background);
+                label->setBackColor(*entry.background);
             else if (auto *button = qobject_cast<CommandButton *>(widget))
-                button->setBackColor(*spec.background);
+                button->setBackColor(*entry.background);
         }
-        widget->setGeometry(twipsToPixelRect(spec.left, spec.top, spec.width, spec.height));
+        widget->setGeometry(twipsToPixelRect(entry.left, entry.top, entry.width, entry.height));
         if (widget->focusPolicy() != Qt::NoFocus)
-            focusOrder.emplace_back(spec.tabIndex, widget);
+            focusOrder.emplace_back(entry.tabIndex, widget);
     }
 
     std::sort(focusOrder.begin(), focusOrder.end(),
