@@ -61,7 +61,7 @@ private:
     // The series that the next chosen colour goes to, 0..3.
     ui::Long nextSeries = 0;
     // The colour chosen for each series; 0 (black) while none is chosen.
-    chart::SeriesColors seriesColor;
+    chart::SeriesColors seriesColor{"seriesColor"};
 };
 
 } // namespace app

@@ -41,7 +41,7 @@ QString describeChart(ui::Form &form)
 
 void DrawChart(ui::Form &form, const SeriesColors &seriesColor)
 {
-    ui::CheckedArray<ColorBytes, 0, kSeriesCount - 1> colorParts;
+    ui::CheckedArray<ColorBytes, 0, kSeriesCount - 1> colorParts{"colorParts"};
     for (int i = 0; i < kSeriesCount; ++i) {
         form.Label2(i).setBackColor(seriesColor(i));
         colorParts(i) = splitColor(seriesColor(i));

@@ -19,6 +19,10 @@ appstreamcli validate --no-net "$scratch/usr/share/metainfo/bg.vendrola.Vendrola
 grep -q '^Name\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
 grep -q '^Comment\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
 grep -q '^Categories=Education;' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
+# MIT throughout, and no address that leads nowhere.
+grep -q '<project_license>MIT</project_license>' "$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml"
+! grep -q 'https\?://' "$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml" \
+    || { echo "the AppStream data has a web address"; exit 1; }
 
 (cd "$build" && cpack -B "$scratch/package" >/dev/null)
 deb=$(ls "$scratch"/package/vendrola_*.deb)
@@ -30,10 +34,12 @@ done
 contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/vendrola ./usr/share/applications/bg.vendrola.Vendrola.desktop \
             ./usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml \
-            ./usr/share/icons/hicolor/128x128/apps/bg.vendrola.Vendrola.png; do
+            ./usr/share/icons/hicolor/128x128/apps/bg.vendrola.Vendrola.png \
+            ./usr/share/doc/vendrola/copyright; do
     grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file"; exit 1; }
 done
 # Unpacked into a scratch root, the program is whole.
 dpkg-deb -x "$deb" "$scratch/root"
 cmp "$scratch/root/usr/bin/vendrola" "$scratch/usr/bin/vendrola"
+grep -q '^License: Expat$' "$scratch/root/usr/share/doc/vendrola/copyright"
 echo "install and package: all checks hold"

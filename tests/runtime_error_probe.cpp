@@ -39,6 +39,8 @@ int main(int argc, char *argv[])
             ui::CInt(32767.5);
         else if (fault == "subscript")
             window.SeriesColor(4);
+        else if (fault == "colour")
+            form.Label2(1).setBackColor(0x01000000);
         std::printf("no error\n");
         QApplication::exit(0);
     });

@@ -16,6 +16,15 @@ namespace ui {
 
 namespace {
 
+void checkColour(const QWidget &control, const char *property, Long color)
+{
+    if (color < 0 || color > 0x00FFFFFF)
+        raiseError(RuntimeError::InvalidValue, QStringLiteral("%1.%2 = %3")
+                                                   .arg(control.objectName(),
+                                                        QLatin1String(property))
+                                                   .arg(color));
+}
+
 // Black or white, whichever reads better on the given background.
 QColor contrastingInk(Long background)
 {
@@ -40,8 +49,7 @@ CommandButton::CommandButton(QWidget *parent) : QAbstractButton(parent)
 
 void CommandButton::setBackColor(Long color)
 {
-    if (color < 0 || color > 0x00FFFFFF)
-        raiseError(ErrorNumber::InvalidPropertyValue);
+    checkColour(*this, "BackColor", color);
     backColor_ = color;
     update();
 }
@@ -115,8 +123,7 @@ Label::Label(QWidget *parent) : QLabel(parent)
 
 void Label::setBackColor(Long color)
 {
-    if (color < 0 || color > 0x00FFFFFF)
-        raiseError(ErrorNumber::InvalidPropertyValue);
+    checkColour(*this, "BackColor", color);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQColor(color));
     pal.setColor(QPalette::WindowText, contrastingInk(color));
@@ -162,7 +169,8 @@ void ListBox::AddItem(const QString &text)
 void ListBox::setListIndex(long index)
 {
     if (index < -1 || index >= count())
-        raiseError(ErrorNumber::InvalidPropertyValue);
+        raiseError(RuntimeError::NoSuchListItem,
+                   QStringLiteral("%1.ListIndex = %2").arg(objectName()).arg(index));
     if (index == -1) {
         // Clearing the selection model drops both selection and current item
         // without scrolling.
@@ -183,7 +191,8 @@ Integer ListBox::ListIndex() const
 QString ListBox::List(long index) const
 {
     if (index < 0 || index >= count())
-        raiseError(ErrorNumber::InvalidPropertyArrayIndex);
+        raiseError(RuntimeError::NoSuchListItem,
+                   QStringLiteral("%1.List(%2)").arg(objectName()).arg(index));
     return item(static_cast<int>(index))->text();
 }
 
@@ -224,14 +233,14 @@ void PictureBox::Cls()
 void PictureBox::setDrawWidth(long pixels)
 {
     if (pixels < 1 || pixels > std::numeric_limits<Integer>::max())
-        raiseError(ErrorNumber::InvalidPropertyValue);
+        raiseError(RuntimeError::InvalidValue,
+                   QStringLiteral("%1.DrawWidth = %2").arg(objectName()).arg(pixels));
     drawWidth_ = static_cast<int>(pixels);
 }
 
 void PictureBox::Line(Single x1, Single y1, Single x2, Single y2, Long color)
 {
-    if (color < 0 || color > 0x00FFFFFF)
-        raiseError(ErrorNumber::InvalidPropertyValue);
+    checkColour(*this, "Line colour", color);
     ensureImage();
     const Stroke stroke{x1, y1, x2, y2, drawWidth_, toQColor(color).rgb()};
     // A solid line covers exactly what an earlier line of the same geometry

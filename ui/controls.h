@@ -48,7 +48,7 @@ public:
     Control &Item(long index) const
     {
         if (index < 0 || index >= static_cast<long>(elements_.size()))
-            raiseError(ErrorNumber::NoSuchControlArrayElement, QString::number(index));
+            raiseError(RuntimeError::NoSuchControl, QStringLiteral("%1(%2)").arg(name_).arg(index));
         return *elements_[static_cast<std::size_t>(index)];
     }
     Control &operator()(long index) const { return Item(index); }

@@ -12,36 +12,66 @@
 
 namespace ui {
 
-QString errorMessage(ErrorNumber number, const QString &detail)
+namespace {
+
+struct ErrorText
 {
-    QString text;
-    switch (number) {
-    case ErrorNumber::Overflow:
-        text = QStringLiteral("Overflow");
-        break;
-    case ErrorNumber::SubscriptOutOfRange:
-        text = QStringLiteral("Subscript out of range");
-        break;
-    case ErrorNumber::NoSuchControlArrayElement:
-        text = QStringLiteral("Control array element '%1' doesn't exist").arg(detail);
-        break;
-    case ErrorNumber::InvalidPropertyValue:
-        text = QStringLiteral("Invalid property value");
-        break;
-    case ErrorNumber::InvalidPropertyArrayIndex:
-        text = QStringLiteral("Invalid property array index");
-        break;
+    const char *english;
+    const char *bulgarian;
+};
+
+ErrorText textOf(RuntimeError kind)
+{
+    switch (kind) {
+    case RuntimeError::NumberOutOfRange:
+        return {"number out of range", "число извън допустимия обхват"};
+    case RuntimeError::IndexOutOfRange:
+        return {"index out of range", "индекс извън границите на масив"};
+    case RuntimeError::NoSuchControl:
+        return {"no such control", "няма такъв елемент на прозореца"};
+    case RuntimeError::InvalidValue:
+        return {"invalid property value", "недопустима стойност на свойство"};
+    case RuntimeError::NoSuchListItem:
+        return {"no such list item", "няма такъв ред в списъка"};
     }
-    return QStringLiteral("Run-time error '%1':\n\n%2").arg(static_cast<int>(number)).arg(text);
+    return {"unknown error", "непозната грешка"};
 }
 
-void raiseError(ErrorNumber number, const QString &detail)
+void showMessageBox(RuntimeError kind, const QString &where)
 {
-    const QString message = errorMessage(number, detail);
-    std::fprintf(stderr, "vendrola: %s\n", qUtf8Printable(QString(message).replace("\n\n", " ")));
-    std::fflush(stderr);
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))
-        QMessageBox::critical(nullptr, QStringLiteral("Vendrola"), message);
+        QMessageBox::critical(nullptr, QStringLiteral("Vendrola"), userMessage(kind, where));
+}
+
+RuntimeErrorPresenter presenter = showMessageBox;
+
+} // namespace
+
+QString userMessage(RuntimeError kind, const QString &where)
+{
+    return QString::fromUtf8("Vendrola срещна вътрешна грешка: %1 (%2, код %3).\n\n"
+                             "Програмата ще бъде затворена.")
+        .arg(QString::fromUtf8(textOf(kind).bulgarian), where)
+        .arg(static_cast<int>(kind));
+}
+
+QString logLine(RuntimeError kind, const QString &where)
+{
+    return QStringLiteral("vendrola: internal error %1 (%2) at %3")
+        .arg(static_cast<int>(kind))
+        .arg(QLatin1String(textOf(kind).english), where);
+}
+
+void setRuntimeErrorPresenter(RuntimeErrorPresenter newPresenter)
+{
+    presenter = newPresenter ? newPresenter : showMessageBox;
+}
+
+void raiseError(RuntimeError kind, const QString &where)
+{
+    std::fprintf(stderr, "%s\n", qUtf8Printable(logLine(kind, where)));
+    std::fflush(stderr);
+    presenter(kind, where);
     // The logic's state is unknown after a fault, so nothing of it may run on,
     // not even destructors of half-updated objects.
     std::fflush(nullptr);
@@ -50,12 +80,13 @@ void raiseError(ErrorNumber number, const QString &detail)
 
 namespace {
 
-Double checkedWhole(Double value, Double lowest, Double highest)
+Double checkedWhole(Double value, Double lowest, Double highest, const char *conversion)
 {
     // nearbyint follows the default rounding mode: to nearest, halves to even.
     const Double rounded = std::nearbyint(value);
     if (!(rounded >= lowest && rounded <= highest))
-        raiseError(ErrorNumber::Overflow);
+        raiseError(RuntimeError::NumberOutOfRange,
+                   QStringLiteral("%1(%2)").arg(QLatin1String(conversion)).arg(value, 0, 'g', 17));
     return rounded;
 }
 
@@ -70,13 +101,13 @@ std::mt19937_64 &generator()
 Integer CInt(Double value)
 {
     return static_cast<Integer>(checkedWhole(value, std::numeric_limits<Integer>::min(),
-                                             std::numeric_limits<Integer>::max()));
+                                             std::numeric_limits<Integer>::max(), "CInt"));
 }
 
 Long CLng(Double value)
 {
     return static_cast<Long>(
-        checkedWhole(value, std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max()));
+        checkedWhole(value, std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), "CLng"));
 }
 
 Double Int(Double value)
@@ -121,7 +152,8 @@ Double Val(const QString &text)
 Long RGB(int r, int g, int b)
 {
     if (r < 0 || r > 255 || g < 0 || g > 255 || b < 0 || b > 255)
-        raiseError(ErrorNumber::InvalidPropertyValue);
+        raiseError(RuntimeError::InvalidValue,
+                   QStringLiteral("RGB(%1, %2, %3)").arg(r).arg(g).arg(b));
     return r + 256 * g + 65536 * b;
 }
 

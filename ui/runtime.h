@@ -17,26 +17,38 @@ using Long = std::int32_t;
 using Single = float;
 using Double = double;
 
-// Error numbers as the user sees them.
-enum class ErrorNumber : int
+// The kinds of run-time error. The codes are Vendrola's own and stay fixed,
+// so that a bug report that quotes one means the same in every version.
+enum class RuntimeError : int
 {
-    Overflow = 6,
-    SubscriptOutOfRange = 9,
-    NoSuchControlArrayElement = 340,
-    InvalidPropertyValue = 380,
-    InvalidPropertyArrayIndex = 381,
+    NumberOutOfRange = 1, // a conversion's result does not fit its type
+    IndexOutOfRange = 2,  // an index outside the bounds of an array
+    NoSuchControl = 3,    // an index outside a control array
+    InvalidValue = 4,     // a property given a value it cannot take
+    NoSuchListItem = 5,   // an index outside a list's items
 };
 
-QString errorMessage(ErrorNumber number, const QString &detail = {});
+// What the user reads in the message box: in Bulgarian, what went wrong and
+// that the program will close.
+QString userMessage(RuntimeError kind, const QString &where);
+// The one line for standard error, in English for bug reports: the kind, its
+// code and where it happened ("Command1(8)", "CInt(32767.5)").
+QString logLine(RuntimeError kind, const QString &where);
 
-// Reports a run-time error and ends the program: the message goes to standard
-// error and, when a GUI is running, into a modal message box; once the user
-// has read it the process exits with a non-zero status. There is no recovery,
-// because the logic has no error handlers and any state after the fault is
+// Reports a run-time error and ends the program: the log line goes to
+// standard error, the message to the user; once the user has read it the
+// process exits with kRuntimeErrorExitStatus. There is no recovery, because
+// the logic has no error handlers and any state after the fault is
 // untrustworthy.
-[[noreturn]] void raiseError(ErrorNumber number, const QString &detail = {});
+[[noreturn]] void raiseError(RuntimeError kind, const QString &where);
 
 inline constexpr int kRuntimeErrorExitStatus = 3;
+
+// Shows the user a run-time error. By default a modal message box, when a
+// GUI is running; a test replaces it, so that the error fails the test at
+// once instead of waiting for somebody to close the box.
+using RuntimeErrorPresenter = void (*)(RuntimeError kind, const QString &where);
+void setRuntimeErrorPresenter(RuntimeErrorPresenter presenter);
 
 // A fixed array indexed from Lo to Hi inclusive; an index outside that range
 // is a run-time error instead of undefined behaviour.
@@ -47,17 +59,22 @@ public:
     static constexpr int lowerBound = Lo;
     static constexpr int upperBound = Hi;
 
+    // The name says where an index went out of bounds.
+    explicit CheckedArray(const char *name) : name_(name) {}
+
     T &operator()(long index) { return items_[offset(index)]; }
     const T &operator()(long index) const { return items_[offset(index)]; }
 
 private:
-    static std::size_t offset(long index)
+    std::size_t offset(long index) const
     {
         if (index < Lo || index > Hi)
-            raiseError(ErrorNumber::SubscriptOutOfRange);
+            raiseError(RuntimeError::IndexOutOfRange,
+                       QStringLiteral("%1(%2)").arg(QLatin1String(name_)).arg(index));
         return static_cast<std::size_t>(index - Lo);
     }
 
+    const char *name_;
     std::array<T, Hi - Lo + 1> items_{};
 };
 
