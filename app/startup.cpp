@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include "app/vendrola.h"
+#include "ui/form.h"
 
 #include <QApplication>
 
@@ -55,6 +56,9 @@ int run(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("vendrola"));
     // Ties the window to its installed desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("bg.vendrola.Vendrola"));
+    // The whole program speaks in the window's font. Set before any widget
+    // exists, no text is first laid out in the toolkit's default font.
+    QApplication::setFont(ui::Form::windowFont());
 
     Vendrola window;
     window.show();

@@ -14,7 +14,9 @@ int main(int argc, char *argv[])
     window.setFixedSize(609, 367);
 #ifdef WITH_TEXT
     QLabel label(QStringLiteral("Изберете цвят"), &window);
-    label.setFont(QFont(QStringLiteral("Times New Roman"), 12));
+    QFont font(QStringLiteral("Times New Roman"), 12);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    label.setFont(font);
     label.setGeometry(24, 40, 113, 17);
 #endif
     window.show();

@@ -65,7 +65,7 @@ test)
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;
 bench)
-    install_missing "${build_packages[@]}" xvfb
+    install_missing "${build_packages[@]}" xvfb valgrind
     configure_and_build "$build"
     export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
     echo "== ResetChart and DrawChart, per call (offscreen)"
@@ -78,6 +78,17 @@ bench)
     DISPLAY=":$display" "$build/bench/startup_bench" "${VENDROLA_BENCH_RUNS:-15}" \
         vendrola="$build/vendrola" bare="$build/bench/bare_window" \
         bare+text="$build/bench/bare_text_window"
+    # Instructions do not depend on how busy the machine is: count them from
+    # the start of the process until its window is up and its event loop
+    # first waits (first_wait ends the program there).
+    echo "== Start-up instructions (callgrind), same X server"
+    for program in vendrola bench/bare_window bench/bare_text_window; do
+        count=$(cd "$(mktemp -d)" && DISPLAY=":$display" \
+            LD_PRELOAD="$build/bench/libfirst_wait.so" \
+            valgrind --tool=callgrind --callgrind-out-file=callgrind.out \
+            "$build/$program" 2>&1 | sed -n 's/^==[0-9]*== Collected : //p')
+        printf '%-26s %12s instructions\n' "${program#bench/}" "$count"
+    done
     ;;
 *)
     echo "usage: $0 run|test|bench" >&2

@@ -25,6 +25,7 @@ QFont fontFor(const layout::Font &entry)
     QFont font(QString::fromLatin1(entry.family));
     font.setPointSizeF(entry.pointSize);
     font.setWeight(QFont::Normal);
+    font.setHintingPreference(QFont::PreferFullHinting);
     return font;
 }
 
@@ -37,12 +38,17 @@ Qt::Alignment alignmentFor(layout::Align align)
 
 } // namespace
 
+QFont Form::windowFont()
+{
+    return fontFor(layout::kWindowFont);
+}
+
 Form::Form(QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("Vendrola"));
     setWindowTitle(QString::fromUtf8(layout::kWindow.caption));
     setWindowIcon(QIcon(QPixmap(vendrola_xpm)));
-    setFont(fontFor(layout::kWindowFont));
+    setFont(windowFont());
     setFixedSize(twipsToPixels(layout::kWindow.clientWidth),
                  twipsToPixels(layout::kWindow.clientHeight));
     QPalette pal = palette();

@@ -17,6 +17,9 @@ class Form : public QWidget
 public:
     explicit Form(QWidget *parent = nullptr);
 
+    // The font of the window and of every control that shows text.
+    static QFont windowFont();
+
     ControlArray<Label> Label1{QStringLiteral("Label1")};
     ControlArray<Label> Label2{QStringLiteral("Label2")};
     ControlArray<CommandButton> Command1{QStringLiteral("Command1")};
