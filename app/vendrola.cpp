@@ -1,5 +1,7 @@
 #include "app/vendrola.h"
 
+#include <algorithm>
+
 namespace app {
 
 namespace {
@@ -9,6 +11,12 @@ constexpr int kFirstMonthLabel = 2;
 constexpr int kLastMonthLabel = kFirstMonthLabel + chart::kMonthCount - 1;
 constexpr int kLowestValue = 10;
 constexpr int kValueRange = 90; // values 10..99
+
+// The months as a screen reader says them with a list's values.
+constexpr std::array<const char *, chart::kMonthCount> kMonthNames = {
+    "януари", "февруари", "март",      "април",    "май",     "юни",
+    "юли",    "август",   "септември", "октомври", "ноември", "декември",
+};
 
 } // namespace
 
@@ -29,6 +37,20 @@ Vendrola::Vendrola(QObject *parent) : QObject(parent)
     connect(&form_.Command1, &ui::ControlArrayBase::Click, this, &Vendrola::Command1_Click);
     connect(&form_.Command3, &ui::ControlArrayBase::Click, this, &Vendrola::Command3_Click);
     connect(&form_.Label1, &ui::ControlArrayBase::Click, this, &Vendrola::Label1_Click);
+    connect(form_.Picture1, &ui::PictureBox::KeyDown, this, &Vendrola::Picture1_KeyDown);
+
+    // What a screen reader hears: the series headers name their colour, the
+    // list items their month, and the month labels can be pressed.
+    QStringList months;
+    for (const char *month : kMonthNames)
+        months << QString::fromUtf8(month);
+    for (int i = 0; i < chart::kSeriesCount; ++i) {
+        form_.Label2(i).setAccessibleColourNames(
+            QString::fromUtf8("Серия %1").arg(i + 1, 2, 10, QLatin1Char('0')), kColourNames);
+        form_.List1(i).setItemLabels(months);
+    }
+    for (int j = kFirstMonthLabel; j <= kLastMonthLabel; ++j)
+        form_.Label1(j).setPressable(true);
 }
 
 void Vendrola::Form_Load()
@@ -39,7 +61,7 @@ void Vendrola::Form_Load()
     for (int k = 0; k < kColourButtons; ++k) {
         form_.Command1(k).setBackColor(kPalette[k]);
         form_.Command1(k).setAccessibleBaseName(QString::fromUtf8("Цвят ") +
-                                                QString::fromUtf8(kPaletteNames[k]));
+                                                QString::fromUtf8(kColourNames[k].name));
     }
 }
 
@@ -91,6 +113,30 @@ void Vendrola::Label1_Click(ui::Integer Index)
         return;
     for (int i = 0; i < chart::kSeriesCount; ++i)
         form_.List1(i).setListIndex(Index - kFirstMonthLabel);
+}
+
+void Vendrola::Picture1_KeyDown(ui::Key key)
+{
+    constexpr int kLastMonth = chart::kMonthCount - 1;
+    // The month selected now, as the first list shows it; none selected,
+    // Right starts at January and Left at December.
+    const int month = form_.List1(0).ListIndex();
+    int next = 0;
+    switch (key) {
+    case ui::Key::Left:
+        next = month < 0 ? kLastMonth : std::max(month - 1, 0);
+        break;
+    case ui::Key::Right:
+        next = month < 0 ? 0 : std::min(month + 1, kLastMonth);
+        break;
+    case ui::Key::Home:
+        next = 0;
+        break;
+    case ui::Key::End:
+        next = kLastMonth;
+        break;
+    }
+    Label1_Click(static_cast<ui::Integer>(next + kFirstMonthLabel));
 }
 
 } // namespace app

@@ -26,12 +26,22 @@ namespace app {
 inline constexpr std::array<ui::Long, 8> kPalette = {
     0x000000FF, 0x005F9EA0, 0x006495ED, 0x00006400, 0x00FF8C00, 0x008FBC8B, 0x009400D3, 0x00FF00FF,
 };
-// The same colours by name, as a screen reader says them.
-inline constexpr std::array<const char *, 8> kPaletteNames = {
-    "червен",  "маслинено каки", "сьомга",         "тъмнозелен",
-    "лазурен", "морскозелен",    "пурпурночервен", "магента",
-};
 inline constexpr ui::Long kHeaderWhite = 0x00FFFFFF;
+// Every colour a series header can show, by the name a screen reader says:
+// the palette in button order, black for a drawn series without a colour,
+// and the white of a header whose series has no colour yet.
+inline constexpr std::array<ui::ColourName, 10> kColourNames = {{
+    {kPalette[0], "червен"},
+    {kPalette[1], "маслинено каки"},
+    {kPalette[2], "сьомга"},
+    {kPalette[3], "тъмнозелен"},
+    {kPalette[4], "лазурен"},
+    {kPalette[5], "морскозелен"},
+    {kPalette[6], "пурпурночервен"},
+    {kPalette[7], "магента"},
+    {0x00000000, "черен"},
+    {kHeaderWhite, "без цвят"},
+}};
 
 // A data value from one uniform draw r in [0, 1): r x 100 rounded to the
 // nearest whole number (halves to even), folded onto 10..99.
@@ -55,6 +65,10 @@ public:
     void Command1_Click(ui::Integer Index);
     void Command3_Click(ui::Integer Index);
     void Label1_Click(ui::Integer Index);
+    // The chart's month keys: Left and Right step to the previous and next
+    // month, Home and End go to January and December, as a click on that
+    // month's label would.
+    void Picture1_KeyDown(ui::Key key);
 
 private:
     ui::Form form_;

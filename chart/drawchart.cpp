@@ -22,9 +22,15 @@ ui::Double barTop(ui::Double value, ui::Integer height)
 
 namespace {
 
-// What the bars show, month by month, for a screen reader.
+// What the chart shows, for a screen reader: each series' colour, as its
+// header names it, then the bars' values month by month.
 QString describeChart(ui::Form &form)
 {
+    QStringList colours;
+    for (int k = 0; k < kSeriesCount; ++k)
+        colours << QStringLiteral("%1 %2")
+                       .arg(k + 1, 2, 10, QLatin1Char('0'))
+                       .arg(form.Label2(k).colourName());
     QStringList months;
     for (int j = 0; j < kMonthCount; ++j) {
         QStringList values;
@@ -33,7 +39,8 @@ QString describeChart(ui::Form &form)
         months << form.Label1(j + 2).text().trimmed() + QStringLiteral(": ") +
                       values.join(QStringLiteral(", "));
     }
-    return QString::fromUtf8("Стълбовидна диаграма, серии 01 до 04 в % по месеци. ") +
+    return QString::fromUtf8("Стълбовидна диаграма в %, по месеци. Серии: ") +
+           colours.join(QStringLiteral(", ")) + QStringLiteral(". ") +
            months.join(QStringLiteral("; "));
 }
 

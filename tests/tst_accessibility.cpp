@@ -1,11 +1,16 @@
-// What a screen reader hears: every control has a name, and the names follow
-// the window's state.
+// What a screen reader hears: every control has a clean name and the right
+// role, the names follow the window's state with the matching events, only
+// real focus moves are announced, and everything a mouse does can be done
+// from the keyboard or through an accessible action.
 
 #include "app/vendrola.h"
 #include "click.h"
 
 #include <QAccessible>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QTest>
+#include <QtGui/private/qguiapplication_p.h>
 
 namespace {
 
@@ -15,67 +20,240 @@ QString spoken(QWidget &widget, QAccessible::Text what = QAccessible::Name)
     return face ? face->text(what) : QString();
 }
 
+// Every accessibility event the window sends, as assistive technology would
+// receive it.
+struct Heard
+{
+    QAccessible::Event type;
+    QObject *object;
+    int child;
+};
+QList<Heard> heard;
+
+void record(QAccessibleEvent *event)
+{
+    heard.append({event->type(), event->object(), event->child()});
+}
+
+QList<QObject *> sources(QAccessible::Event type)
+{
+    QList<QObject *> objects;
+    for (const Heard &h : heard)
+        if (h.type == type)
+            objects << h.object;
+    return objects;
+}
+
+int announcedRow(ui::ListBox &list)
+{
+    for (const Heard &h : heard)
+        if (h.type == QAccessible::Focus && h.object == &list)
+            return h.child;
+    return -2;
+}
+
+struct Window
+{
+    Window()
+    {
+        window.show();
+        QApplication::setActiveWindow(&form);
+        if (!QTest::qWaitForWindowActive(&form))
+            qFatal("window not active");
+        heard.clear();
+    }
+    app::Vendrola window;
+    ui::Form &form = window.form();
+};
+
 } // namespace
 
 class TestAccessibility : public QObject
 {
     Q_OBJECT
 private slots:
-    void everyControlHasAName();
+    void initTestCase();
+    void everyControlHasACleanNameAndItsRole();
     void colourButtonsSayTheirColourAndWhetherFree();
-    void seriesControlsNameTheirSeries();
-    void pictureDescribesWhatIsDrawn();
+    void headersAndChartSayTheSeriesColours();
+    void onlyRealFocusMovesAreAnnounced();
+    void listItemsSayTheirMonth();
+    void chartKeysSelectMonths_data();
+    void chartKeysSelectMonths();
+    void monthLabelsCanBePressed();
 };
 
-void TestAccessibility::everyControlHasAName()
+void TestAccessibility::initTestCase()
 {
-    app::Vendrola window;
-    window.show();
-    for (QWidget *control : window.form().findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
-        QVERIFY2(!spoken(*control).trimmed().isEmpty(), qPrintable(control->objectName()));
-    QCOMPARE(spoken(window.form().Command3(0)), QString("Изведи"));
-    QCOMPARE(spoken(window.form().Label1(13)), QString("Dec"));
+    // As when a screen reader listens: events reach the handler only while
+    // the platform's accessibility is active.
+    QAccessible::installUpdateHandler(record);
+    QPlatformAccessibility *platform =
+        QGuiApplicationPrivate::platformIntegration()->accessibility();
+    QVERIFY(platform);
+    platform->setActive(true);
+    QVERIFY(QAccessible::isActive());
+}
+
+void TestAccessibility::everyControlHasACleanNameAndItsRole()
+{
+    Window w;
+    for (QWidget *control : w.form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QString name = spoken(*control);
+        QVERIFY2(!name.isEmpty() && name == name.trimmed(), qPrintable(control->objectName()));
+    }
+    QCOMPARE(spoken(w.form.Command3(0)), QString("Изведи"));
+    QCOMPARE(spoken(w.form.Label1(4)), QString("Mar"));
+    QCOMPARE(spoken(w.form.List1(3)), QString("Серия 04 – обем информация, стойности по месеци"));
+    QCOMPARE(spoken(w.form.Label2(6)), QString("03 - Кликове"));
+    const auto role = [](QWidget &widget) {
+        return QAccessible::queryAccessibleInterface(&widget)->role();
+    };
+    QCOMPARE(role(w.form), QAccessible::Window);
+    QCOMPARE(spoken(w.form), w.form.windowTitle());
+    QCOMPARE(role(*w.form.Picture1), QAccessible::Chart);
+    QCOMPARE(role(w.form.Label1(0)), QAccessible::StaticText);
 }
 
 void TestAccessibility::colourButtonsSayTheirColourAndWhetherFree()
 {
-    app::Vendrola window;
-    window.show();
-    ui::Form &form = window.form();
-    QCOMPARE(spoken(form.Command1(0)), QString("Цвят червен – свободен"));
-    QCOMPARE(spoken(form.Command1(3)), QString("Цвят тъмнозелен – свободен"));
-    click(form.Command1(3));
-    QCOMPARE(spoken(form.Command1(3)), QString("Цвят тъмнозелен – използван"));
-    click(form.Command3(1));
-    QCOMPARE(spoken(form.Command1(3)), QString("Цвят тъмнозелен – свободен"));
+    Window w;
+    QCOMPARE(spoken(w.form.Command1(0)), QString("Цвят червен – свободен"));
+    QCOMPARE(spoken(w.form.Command1(3)), QString("Цвят тъмнозелен – свободен"));
+    click(w.form.Command1(3));
+    QCOMPARE(spoken(w.form.Command1(3)), QString("Цвят тъмнозелен – използван"));
+    click(w.form.Command3(1));
+    QCOMPARE(spoken(w.form.Command1(3)), QString("Цвят тъмнозелен – свободен"));
 }
 
-void TestAccessibility::seriesControlsNameTheirSeries()
+void TestAccessibility::headersAndChartSayTheSeriesColours()
 {
-    app::Vendrola window;
-    ui::Form &form = window.form();
-    QCOMPARE(spoken(form.Label2(0)), QString("Серия 01 – брой посещения, [%]"));
-    QCOMPARE(spoken(form.List1(3)), QString("Серия 04 – обем информация, стойности по месеци"));
-    QCOMPARE(spoken(form.Label2(6)), QString("03 - Кликове"));
-}
+    Window w;
+    QCOMPARE(spoken(w.form.Label2(0)), QString("Серия 01 – без цвят"));
+    click(w.form.Command1(3));
+    QCOMPARE(spoken(w.form.Label2(0)), QString("Серия 01 – тъмнозелен"));
+    QVERIFY(sources(QAccessible::NameChanged).contains(&w.form.Label2(0)));
+    QCOMPARE(spoken(w.form.Label2(1)), QString("Серия 02 – без цвят"));
 
-void TestAccessibility::pictureDescribesWhatIsDrawn()
-{
-    app::Vendrola window;
-    window.show();
-    ui::Form &form = window.form();
-    QCOMPARE(spoken(*form.Picture1), QString("Диаграма на посещенията"));
-    QCOMPARE(spoken(*form.Picture1, QAccessible::Description), QString("празна"));
-    click(form.Command3(0));
-    const QString description = spoken(*form.Picture1, QAccessible::Description);
+    QCOMPARE(spoken(*w.form.Picture1, QAccessible::Description), QString("празна"));
+    heard.clear();
+    click(w.form.Command3(0));
+    // Drawing paints the series without a colour black, and says so.
+    QCOMPARE(spoken(w.form.Label2(1)), QString("Серия 02 – черен"));
+    QVERIFY(sources(QAccessible::NameChanged).contains(&w.form.Label2(3)));
+    QVERIFY(sources(QAccessible::DescriptionChanged).contains(w.form.Picture1));
+    const QString description = spoken(*w.form.Picture1, QAccessible::Description);
+    QVERIFY2(description.contains("Серии: 01 тъмнозелен, 02 черен, 03 черен, 04 черен."),
+             qPrintable(description));
     const QString january = QStringLiteral("Jan: %1, %2, %3, %4")
-                                .arg(form.List1(0).List(0), form.List1(1).List(0),
-                                     form.List1(2).List(0), form.List1(3).List(0));
+                                .arg(w.form.List1(0).List(0), w.form.List1(1).List(0),
+                                     w.form.List1(2).List(0), w.form.List1(3).List(0));
     QVERIFY2(description.contains(january), qPrintable(description));
     QVERIFY(description.contains(QStringLiteral("; Mar: ")));
-    QVERIFY(description.contains(QStringLiteral("; Dec: ") + form.List1(0).List(11)));
-    click(form.Command3(1));
-    QCOMPARE(spoken(*form.Picture1, QAccessible::Description), QString("празна"));
+    QVERIFY(description.contains(QStringLiteral("; Dec: ") + w.form.List1(0).List(11)));
+
+    heard.clear();
+    click(w.form.Command3(1));
+    QCOMPARE(spoken(w.form.Label2(0)), QString("Серия 01 – без цвят"));
+    QCOMPARE(spoken(*w.form.Picture1, QAccessible::Description), QString("празна"));
+    QVERIFY(sources(QAccessible::DescriptionChanged).contains(w.form.Picture1));
+}
+
+void TestAccessibility::onlyRealFocusMovesAreAnnounced()
+{
+    Window w;
+    // "Изчисти" from the keyboard: focus stays on the button.
+    w.form.Command3(1).setFocus();
+    heard.clear();
+    QTest::keyClick(&w.form.Command3(1), Qt::Key_Space);
+    for (int i = 0; i < 4; ++i)
+        QVERIFY(!sources(QAccessible::Focus).contains(&w.form.List1(i)));
+
+    // A month chosen while list 01 has focus: list 01 announces the item its
+    // focus moved to, the other lists only their new selection.
+    w.form.List1(0).setFocus();
+    heard.clear();
+    click(w.form.Label1(7));
+    QCOMPARE(sources(QAccessible::Focus), QList<QObject *>{&w.form.List1(0)});
+    QCOMPARE(announcedRow(w.form.List1(0)), 5);
+    for (int i = 1; i < 4; ++i) {
+        QVERIFY(sources(QAccessible::SelectionAdd).contains(&w.form.List1(i)) ||
+                sources(QAccessible::Selection).contains(&w.form.List1(i)));
+    }
+}
+
+void TestAccessibility::listItemsSayTheirMonth()
+{
+    Window w;
+    ui::ListBox &list = w.form.List1(2);
+    QAccessibleTableInterface *table =
+        QAccessible::queryAccessibleInterface(&list)->tableInterface();
+    QVERIFY(table);
+    QCOMPARE(table->cellAt(0, 0)->text(QAccessible::Name), "януари: " + list.List(0));
+    QCOMPARE(table->cellAt(11, 0)->text(QAccessible::Name), "декември: " + list.List(11));
+    QCOMPARE(list.item(0)->text(), list.List(0));
+    QCOMPARE(list.List(0).size(), 2);
+
+    // After a reset the first step down reaches January and announces it.
+    list.setFocus();
+    heard.clear();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(list.ListIndex(), 0);
+    QCOMPARE(announcedRow(list), 0);
+    heard.clear();
+    QTest::keyClick(&list, Qt::Key_Down);
+    QCOMPARE(list.ListIndex(), 1);
+    QCOMPARE(announcedRow(list), 1);
+}
+
+void TestAccessibility::chartKeysSelectMonths_data()
+{
+    QTest::addColumn<QList<int>>("keys");
+    QTest::addColumn<QList<int>>("months"); // after each key, -1 for none
+    QTest::newRow("Right starts at January")
+        << QList<int>{Qt::Key_Right, Qt::Key_Right, Qt::Key_Left} << QList<int>{0, 1, 0};
+    QTest::newRow("Left starts at December")
+        << QList<int>{Qt::Key_Left, Qt::Key_Left} << QList<int>{11, 10};
+    QTest::newRow("ends stay put")
+        << QList<int>{Qt::Key_Home, Qt::Key_Left, Qt::Key_End, Qt::Key_Right}
+        << QList<int>{0, 0, 11, 11};
+    QTest::newRow("other keys do nothing")
+        << QList<int>{Qt::Key_Up, Qt::Key_Down, Qt::Key_PageDown} << QList<int>{-1, -1, -1};
+}
+
+void TestAccessibility::chartKeysSelectMonths()
+{
+    QFETCH(QList<int>, keys);
+    QFETCH(QList<int>, months);
+    Window w;
+    click(w.form.Command1(2));
+    click(w.form.Command3(0));
+    const QImage drawn = w.form.Picture1->image().copy();
+    w.form.Picture1->setFocus();
+    for (int n = 0; n < keys.size(); ++n) {
+        QTest::keyClick(w.form.Picture1, Qt::Key(keys[n]));
+        for (int i = 0; i < 4; ++i)
+            QCOMPARE(w.form.List1(i).ListIndex(), months[n]);
+    }
+    QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
+    QCOMPARE(w.form.Picture1->image(), drawn); // the chart holds only its bars
+}
+
+void TestAccessibility::monthLabelsCanBePressed()
+{
+    Window w;
+    QAccessibleActionInterface *may =
+        QAccessible::queryAccessibleInterface(&w.form.Label1(6))->actionInterface();
+    QVERIFY(may);
+    QCOMPARE(may->actionNames(), QStringList{QAccessibleActionInterface::pressAction()});
+    may->doAction(QAccessibleActionInterface::pressAction());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(w.form.List1(i).ListIndex(), 4);
+    // The title and the prompt do nothing when clicked, and offer nothing.
+    for (int title : {0, 1}) {
+        QAccessibleInterface *label = QAccessible::queryAccessibleInterface(&w.form.Label1(title));
+        QVERIFY(label->actionInterface()->actionNames().isEmpty());
+    }
 }
 
 QTEST_MAIN(TestAccessibility)

@@ -4,8 +4,10 @@
 
 #include "app/vendrola.h"
 #include "click.h"
+#include "ui/look.h"
 
 #include <QTest>
+#include <QtGui/private/qhighdpiscaling_p.h>
 
 #include <cmath>
 
@@ -76,6 +78,8 @@ private slots:
     void drawingTwiceChangesNothing();
     void newColoursRepaintEveryBarInPlace();
     void drawingIsShownAtTheRightPlace();
+    void everyPixelIsPaintedAtAnyRatio_data();
+    void everyPixelIsPaintedAtAnyRatio();
     void barArithmetic_data();
     void barArithmetic();
     void colourSplitsIntoBytes();
@@ -224,6 +228,76 @@ void TestChart::drawingIsShownAtTheRightPlace()
     QCOMPARE(shown.pixel(x, y), qRgb(255, 0, 0));
     QCOMPARE(shown.pixel(x + 2, y), chart.background());
     QCOMPARE(shown.pixel(x, inset), chart.background());
+}
+
+void TestChart::everyPixelIsPaintedAtAnyRatio_data()
+{
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<bool>("cleared"); // "Изчисти" before the ratio changes
+    for (double ratio : {1.0, 1.25, 1.5, 1.75, 2.0, 3.0}) {
+        QTest::addRow("%g", ratio) << ratio << false;
+        QTest::addRow("%g, cleared", ratio) << ratio << true;
+    }
+}
+
+void TestChart::everyPixelIsPaintedAtAnyRatio()
+{
+    QFETCH(double, ratio);
+    QFETCH(bool, cleared);
+    Chart chart;
+    chart.choose({3});
+    chart.draw();
+    if (cleared)
+        click(chart.form.Command3(1));
+    // The running window moves to a screen of another scale.
+    QScreen *screen = chart.form.screen();
+    const double start = chart.form.devicePixelRatioF();
+    QHighDpiScaling::setScreenFactor(screen, ratio / start);
+    const auto restore = qScopeGuard([screen] { QHighDpiScaling::setScreenFactor(screen, 1.0); });
+    QCOMPARE(chart.form.devicePixelRatioF(), ratio);
+
+    // Rendered over a colour the window never uses, none of it shows.
+    const QRgb unused = qRgb(1, 2, 3);
+    QImage window((QSizeF(chart.form.size()) * ratio).toSize(), QImage::Format_RGB32);
+    window.setDevicePixelRatio(ratio);
+    window.fill(unused);
+    chart.form.render(&window);
+    int unpainted = 0;
+    for (int y = 0; y < window.height(); ++y)
+        for (int x = 0; x < window.width(); ++x)
+            unpainted += window.pixel(x, y) == unused;
+    QCOMPARE(unpainted, 0);
+
+    // The frame is the same look at any ratio, as wide as two logical
+    // pixels, and the drawing area starts where it ends.
+    const int border = static_cast<int>(std::lround(2 * ratio));
+    const QPoint origin = (QPointF(chart.form.Picture1->pos()) * ratio).toPoint();
+    const QRgb background = chart.background();
+    QVERIFY(window.pixel(origin + QPoint(border - 1, border + 5)) != background);
+    QCOMPARE(window.pixel(origin + QPoint(border, border + 5)), background);
+    QVERIFY(window.pixel(origin + QPoint(border + 5, border - 1)) != background);
+
+    // The chart is redrawn from its lines at the new ratio, bars three
+    // device pixels wide; a cleared chart stays clear.
+    const QImage &image = chart.image();
+    QCOMPARE(image.devicePixelRatio(), ratio);
+    const int x = chart.column(4, 0);
+    const QRgb bar = cleared ? background : ui::toQColor(app::kPalette[3]).rgb();
+    for (int dx : {-1, 0, 1})
+        QCOMPARE(image.pixel(x + dx, image.height() - 1), bar);
+    QCOMPARE(image.pixel(x + 2, image.height() - 1), background);
+    QCOMPARE(window.pixel(origin + QPoint(border + x, border + image.height() - 1)), bar);
+
+    // With focus the frame shows the focus colour, and only the frame.
+    const QRgb focus = ui::designedPalette().color(QPalette::Highlight).rgb();
+    QVERIFY(window.pixel(origin) != focus);
+    QApplication::setActiveWindow(&chart.form);
+    chart.form.Picture1->setFocus();
+    QVERIFY(chart.form.Picture1->hasFocus());
+    chart.form.render(&window);
+    for (int d = 0; d < border; ++d)
+        QCOMPARE(window.pixel(origin + QPoint(d, d)), focus);
+    QCOMPARE(window.pixel(origin + QPoint(border, border)), background);
 }
 
 void TestChart::barArithmetic_data()

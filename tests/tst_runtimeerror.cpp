@@ -27,20 +27,24 @@ void TestRuntimeError::errorIsShownAndEndsTheProgram_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("where");
     QTest::addColumn<QString>("said");
-    QTest::newRow("missing control array element")
-        << "control" << 3 << "no such control" << "Command1(8)" << "няма такъв елемент на прозореца";
+    QTest::newRow("missing control array element") << "control" << 3 << "no such control"
+                                                   << "Command1(8)"
+                                                   << "няма такъв елемент на прозореца";
     QTest::newRow("list index past the end") << "listindex" << 5 << "no such list item"
                                              << "List1(0).ListIndex = 12"
                                              << "няма такъв ред в списъка";
-    QTest::newRow("list item before the start")
-        << "list" << 5 << "no such list item" << "List1(3).List(-1)" << "няма такъв ред в списъка";
+    QTest::newRow("list item before the start") << "list" << 5 << "no such list item"
+                                                << "List1(3).List(-1)"
+                                                << "няма такъв ред в списъка";
     QTest::newRow("integer overflow") << "overflow" << 1 << "number out of range"
-                                      << "CInt(32767.5)" << "число извън допустимия обхват";
+                                      << "CInt(32767.5)"
+                                      << "число извън допустимия обхват";
     QTest::newRow("array subscript") << "subscript" << 2 << "index out of range"
-                                     << "seriesColor(4)" << "индекс извън границите на масив";
-    QTest::newRow("colour out of range")
-        << "colour" << 4 << "invalid property value" << "Label2(1).BackColor = 16777216"
-        << "недопустима стойност на свойство";
+                                     << "seriesColor(4)"
+                                     << "индекс извън границите на масив";
+    QTest::newRow("colour out of range") << "colour" << 4 << "invalid property value"
+                                         << "Label2(1).BackColor = 16777216"
+                                         << "недопустима стойност на свойство";
 }
 
 void TestRuntimeError::errorIsShownAndEndsTheProgram()
@@ -64,9 +68,10 @@ void TestRuntimeError::errorIsShownAndEndsTheProgram()
     const QStringList logged = QString::fromUtf8(probe.readAllStandardError())
                                    .split('\n')
                                    .filter(QRegularExpression(QStringLiteral("^vendrola: ")));
-    QCOMPARE(logged, QStringList{QStringLiteral("vendrola: internal error %1 (%2) at %3")
-                                     .arg(code)
-                                     .arg(kind, where)});
+    QCOMPARE(
+        logged,
+        QStringList{
+            QStringLiteral("vendrola: internal error %1 (%2) at %3").arg(code).arg(kind, where)});
 }
 
 void TestRuntimeError::faultlessRunEndsNormally()

@@ -1,5 +1,6 @@
 #include "ui/controls.h"
 
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QApplication>
@@ -19,18 +20,16 @@ namespace {
 void checkColour(const QWidget &control, const char *property, Long color)
 {
     if (color < 0 || color > 0x00FFFFFF)
-        raiseError(RuntimeError::InvalidValue, QStringLiteral("%1.%2 = %3")
-                                                   .arg(control.objectName(),
-                                                        QLatin1String(property))
-                                                   .arg(color));
+        raiseError(RuntimeError::InvalidValue,
+                   QStringLiteral("%1.%2 = %3")
+                       .arg(control.objectName(), QLatin1String(property))
+                       .arg(color));
 }
 
 // Black or white, whichever reads better on the given background.
 QColor contrastingInk(Long background)
 {
-    const QColor c = toQColor(background);
-    const int luma = (299 * c.red() + 587 * c.green() + 114 * c.blue()) / 1000;
-    return luma < 128 ? QColor(Qt::white) : QColor(Qt::black);
+    return inkFor(toQColor(background));
 }
 
 } // namespace
@@ -87,8 +86,7 @@ void CommandButton::paintEvent(QPaintEvent *)
     const QColor ink = contrastingInk(backColor_);
     if (!text().isEmpty()) {
         const int shift = isDown() ? 1 : 0;
-        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                       QPalette::ButtonText));
+        painter.setPen(ink);
         painter.drawText(inside.translated(shift, shift), Qt::AlignCenter, text());
     } else if (!isEnabled()) {
         painter.setPen(ink);
@@ -124,11 +122,29 @@ Label::Label(QWidget *parent) : QLabel(parent)
 void Label::setBackColor(Long color)
 {
     checkColour(*this, "BackColor", color);
+    backColor_ = color;
     QPalette pal = palette();
     pal.setColor(QPalette::Window, toQColor(color));
     pal.setColor(QPalette::WindowText, contrastingInk(color));
     setPalette(pal);
     setAutoFillBackground(true);
+    if (!accessibleBaseName_.isEmpty())
+        setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + colourName());
+}
+
+void Label::setAccessibleColourNames(const QString &baseName, std::span<const ColourName> names)
+{
+    accessibleBaseName_ = baseName;
+    colourNames_ = names;
+    setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + colourName());
+}
+
+QString Label::colourName() const
+{
+    for (const ColourName &entry : colourNames_)
+        if (entry.color == backColor_)
+            return QString::fromUtf8(entry.name);
+    return colourNames_.empty() ? QString() : toQColor(backColor_).name();
 }
 
 void Label::mousePressEvent(QMouseEvent *event)
@@ -163,7 +179,41 @@ void ListBox::Clear()
 
 void ListBox::AddItem(const QString &text)
 {
-    addItem(text);
+    auto *item = new QListWidgetItem(text);
+    if (const int row = count(); row < itemLabels_.size())
+        item->setData(Qt::AccessibleTextRole, itemLabels_[row] + QStringLiteral(": ") + text);
+    addItem(item);
+}
+
+void ListBox::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    // The list view tells assistive technology that focus moved to the new
+    // current item, even when the list has no focus, as when the program
+    // selects a month in all four lists at once. Only a list with focus
+    // says so; the new selection is announced either way.
+    if (hasFocus())
+        QListWidget::currentChanged(current, previous);
+    else
+        QAbstractItemView::currentChanged(current, previous);
+}
+
+void ListBox::keyPressEvent(QKeyEvent *event)
+{
+    // With nothing selected, the first step down or up selects the item
+    // in view at the top, January after a reset, rather than stepping past it.
+    const bool step = event->key() == Qt::Key_Down || event->key() == Qt::Key_Up;
+    if (step && event->modifiers() == Qt::NoModifier && count() > 0 &&
+        selectionModel()->selectedRows().isEmpty()) {
+        const QModelIndex top = indexAt(QPoint(0, 0));
+        const int row = top.isValid() ? top.row() : 0;
+        // Cleared first, so that the item reached is announced even when it
+        // already was the current one.
+        selectionModel()->clearCurrentIndex();
+        setCurrentRow(row, QItemSelectionModel::ClearAndSelect);
+        event->accept();
+        return;
+    }
+    QListWidget::keyPressEvent(event);
 }
 
 void ListBox::setListIndex(long index)
@@ -210,15 +260,15 @@ TextBox::TextBox(QWidget *parent) : QPlainTextEdit(parent)
 // --- PictureBox -----------------------------------------------------------
 
 PictureBox::PictureBox(QWidget *parent)
-    : QWidget(parent), backColor_(QApplication::palette().color(QPalette::Window))
+    : QWidget(parent), backColor_(designedPalette().color(QPalette::Window))
 {
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-QRect PictureBox::drawingArea() const
+int PictureBox::borderDevicePixels(qreal ratio)
 {
-    return rect().adjusted(kBorderPixels, kBorderPixels, -kBorderPixels, -kBorderPixels);
+    return static_cast<int>(std::lround(kBorderPixels * ratio));
 }
 
 void PictureBox::Cls()
@@ -241,7 +291,7 @@ void PictureBox::setDrawWidth(long pixels)
 void PictureBox::Line(Single x1, Single y1, Single x2, Single y2, Long color)
 {
     checkColour(*this, "Line colour", color);
-    ensureImage();
+    ensureImage(devicePixelRatioF());
     const Stroke stroke{x1, y1, x2, y2, drawWidth_, toQColor(color).rgb()};
     // A solid line covers exactly what an earlier line of the same geometry
     // covered, so the earlier one no longer shows and need not be kept.
@@ -255,20 +305,19 @@ void PictureBox::Line(Single x1, Single y1, Single x2, Single y2, Long color)
 
 const QImage &PictureBox::image()
 {
-    ensureImage();
+    ensureImage(devicePixelRatioF());
     return image_;
 }
 
-void PictureBox::ensureImage()
+void PictureBox::ensureImage(qreal ratio)
 {
     // The drawing area in device pixels: its edges rounded to whole device
     // pixels, so that the image fills it exactly at any ratio.
-    const qreal ratio = devicePixelRatioF();
     const auto device = [ratio](int logical) {
         return static_cast<int>(std::lround(logical * ratio));
     };
-    const QSize size(device(width() - kBorderPixels) - device(kBorderPixels),
-                     device(height() - kBorderPixels) - device(kBorderPixels));
+    const QSize size(device(width() - kBorderPixels) - borderDevicePixels(ratio),
+                     device(height() - kBorderPixels) - borderDevicePixels(ratio));
     if (!image_.isNull() && image_.devicePixelRatio() == ratio && image_.size() == size)
         return;
     image_ = QImage(size, QImage::Format_RGB32);
@@ -315,18 +364,91 @@ void PictureBox::paintStroke(const Stroke &stroke)
 
 void PictureBox::paintEvent(QPaintEvent *)
 {
-    ensureImage();
     QPainter painter(this);
-    qDrawWinPanel(&painter, rect(), palette(), true);
-    // The border is in logical pixels; start the image on a whole device
-    // pixel so that no bar is resampled across two columns.
-    const qreal ratio = image_.devicePixelRatio();
-    const qreal inset = std::round(kBorderPixels * ratio) / ratio;
-    painter.drawImage(QPointF(inset, inset), image_);
+    // A change of pixel ratio (another screen, a new output scale) shows
+    // here first: the image is then redrawn from the recorded lines. The
+    // ratio is the painted device's, which is the screen's except when the
+    // window is rendered elsewhere.
+    const qreal ratio = painter.device()->devicePixelRatioF();
+    ensureImage(ratio);
+    // Frame and image are placed in device pixels, so that the frame ends
+    // exactly where the drawing area starts and no device pixel between
+    // them is left unpainted at a fractional ratio.
+    painter.scale(1 / ratio, 1 / ratio);
+    const QRect outer(0, 0, static_cast<int>(std::ceil(width() * ratio)),
+                      static_cast<int>(std::ceil(height() * ratio)));
+    const int inset = borderDevicePixels(ratio);
+    const QRect area(QPoint(inset, inset), image_.size());
+    drawFrame(painter, outer, area);
+    painter.drawImage(QRectF(area), image_, QRectF(image_.rect()));
     if (!autoRedraw_) {
         strokes_.clear();
         image_.fill(backColor_);
     }
+}
+
+void PictureBox::drawFrame(QPainter &painter, const QRect &outer, const QRect &area) const
+{
+    // A sunken panel: an outer ring of half the frame's width, dark at the
+    // top and left and light at the bottom and right, and an inner ring
+    // darker still at the top and left. With focus, the whole frame takes the
+    // focus colour instead.
+    const QPalette look = designedPalette();
+    const int outerWidth = std::max(1, static_cast<int>(std::lround(image_.devicePixelRatio())));
+    const auto ring = [&painter](const QRect &out, const QRect &in, const QColor &topLeft,
+                                 const QColor &bottomRight) {
+        painter.fillRect(QRect(out.left(), out.top(), out.width(), in.top() - out.top()), topLeft);
+        painter.fillRect(QRect(out.left(), out.top(), in.left() - out.left(), out.height()),
+                         topLeft);
+        painter.fillRect(
+            QRect(out.left(), in.bottom() + 1, out.width(), out.bottom() - in.bottom()),
+            bottomRight);
+        painter.fillRect(QRect(in.right() + 1, out.top(), out.right() - in.right(), out.height()),
+                         bottomRight);
+    };
+    if (hasFocus()) {
+        const QColor focus = look.color(QPalette::Active, QPalette::Highlight);
+        ring(outer, area, focus, focus);
+        return;
+    }
+    const QRect middle = outer.adjusted(outerWidth, outerWidth, -outerWidth, -outerWidth) | area;
+    ring(outer, middle, look.color(QPalette::Dark), look.color(QPalette::Light));
+    ring(middle, area, look.color(QPalette::Shadow), look.color(QPalette::Midlight));
+}
+
+void PictureBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->modifiers() == Qt::NoModifier || event->modifiers() == Qt::KeypadModifier) {
+        switch (event->key()) {
+        case Qt::Key_Left:
+            emit KeyDown(Key::Left);
+            return;
+        case Qt::Key_Right:
+            emit KeyDown(Key::Right);
+            return;
+        case Qt::Key_Home:
+            emit KeyDown(Key::Home);
+            return;
+        case Qt::Key_End:
+            emit KeyDown(Key::End);
+            return;
+        default:
+            break;
+        }
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void PictureBox::focusInEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void PictureBox::focusOutEvent(QFocusEvent *event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }
 
 } // namespace ui

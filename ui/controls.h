@@ -13,11 +13,19 @@
 #include <QObject>
 #include <QPlainTextEdit>
 
+#include <span>
 #include <vector>
 
 namespace ui {
 
 QColor toQColor(Long color);
+
+// A colour as a screen reader names it.
+struct ColourName
+{
+    Long color;
+    const char *name; // UTF-8
+};
 
 // The elements of one control array, told apart by their Integer index. A
 // click on an element raises the array's Click with the element's index.
@@ -100,6 +108,16 @@ public:
 
     void setBackColor(Long color);
 
+    // For a screen reader: the label's name is the base name followed by the
+    // name of its background colour, and follows every change of BackColor.
+    void setAccessibleColourNames(const QString &baseName, std::span<const ColourName> names);
+    // The name of the background colour; empty without colour names.
+    QString colourName() const;
+    // Offers a press action to assistive technology, which clicks the label.
+    void setPressable(bool pressable) { pressable_ = pressable; }
+    bool isPressable() const { return pressable_; }
+    void press() { emit Click(); }
+
 signals:
     void Click();
 
@@ -108,7 +126,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    Long backColor_ = -1;
+    QString accessibleBaseName_;
+    std::span<const ColourName> colourNames_;
     bool pressed_ = false;
+    bool pressable_ = false;
 };
 
 // A plain single-selection, unsorted list box.
@@ -126,6 +148,17 @@ public:
     Integer ListIndex() const;
     QString List(long index) const;
     Integer ListCount() const { return static_cast<Integer>(count()); }
+
+    // For a screen reader: item i is read as "label i: text", while it shows
+    // only its text.
+    void setItemLabels(const QStringList &labels) { itemLabels_ = labels; }
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    QStringList itemLabels_;
 };
 
 // A multi-line, word-wrapping text box with a vertical scroll bar.
@@ -136,14 +169,27 @@ public:
     explicit TextBox(QWidget *parent = nullptr);
 };
 
+// Keys that a control hands to the logic as a KeyDown.
+enum class Key
+{
+    Left,
+    Right,
+    Home,
+    End
+};
+
 // The chart surface: a sunken frame whose inside is the drawing area. Drawing
 // goes to an image kept in device pixels, so pen widths are device pixels and
 // nothing is blurred by scaling. With AutoRedraw the image is persistent and
 // repaints itself; without it a drawing lasts only until the next repaint.
+// While it has focus the frame shows the focus colour; the arrow keys, Home
+// and End go to the logic as KeyDown.
 class PictureBox : public QWidget
 {
     Q_OBJECT
 public:
+    // The frame's width in logical pixels; in device pixels it is this times
+    // the pixel ratio, rounded, and the drawing area starts right inside it.
     static constexpr int kBorderPixels = 2;
 
     explicit PictureBox(QWidget *parent = nullptr);
@@ -160,13 +206,20 @@ public:
     void Line(Single x1, Single y1, Single x2, Single y2, Long color);
 
     void setDesignedHeight(int twips) { heightTwips_ = static_cast<Single>(twips); }
-    QRect drawingArea() const;
     QColor backColor() const { return backColor_; }
     // The drawing as it stands, in device pixels.
     const QImage &image();
+    // The frame's width in device pixels at a pixel ratio.
+    static int borderDevicePixels(qreal ratio);
+
+signals:
+    void KeyDown(ui::Key key);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     struct Stroke
@@ -176,8 +229,9 @@ private:
         QRgb color;
     };
 
-    void ensureImage();
+    void ensureImage(qreal ratio);
     void paintStroke(const Stroke &stroke);
+    void drawFrame(QPainter &painter, const QRect &outer, const QRect &area) const;
 
     QColor backColor_;
     QImage image_;

@@ -1,6 +1,8 @@
 #include "ui/form.h"
 
+#include "ui/accessible.h"
 #include "ui/layout.h"
+#include "ui/look.h"
 #include "ui/twips.h"
 
 #include <QIcon>
@@ -45,13 +47,23 @@ QFont Form::windowFont()
 
 Form::Form(QWidget *parent) : QWidget(parent)
 {
+    installAccessibleInterfaces();
     setObjectName(QStringLiteral("Vendrola"));
+    // A fixed size, and no maximise button or resize handle where the
+    // window manager honours these hints.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
     setWindowTitle(QString::fromUtf8(layout::kWindow.caption));
     setWindowIcon(QIcon(QPixmap(vendrola_xpm)));
     setFont(windowFont());
     setFixedSize(twipsToPixels(layout::kWindow.clientWidth),
                  twipsToPixels(layout::kWindow.clientHeight));
-    QPalette pal = palette();
+    // The designed look whatever the desktop's style and colour scheme:
+    // every control is drawn in it, so the layout's colours keep their
+    // contrast and the lists their row height.
+    setStyle(designedStyle());
+    QPalette pal = designedPalette();
     pal.setColor(QPalette::Window, toQColor(layout::kWindow.background));
     setPalette(pal);
     setAutoFillBackground(true);
@@ -98,6 +110,7 @@ Form::Form(QWidget *parent) : QWidget(parent)
             widget = Text1;
             break;
         }
+        widget->setStyle(designedStyle());
         widget->setObjectName(layout::controlName(entry));
         if (const QString name = layout::accessibleName(entry); !name.isEmpty())
             widget->setAccessibleName(name);

@@ -80,10 +80,6 @@ QString accessibleName(const Control &control)
     static const char *const kSeries[] = {"Серия 01 – брой посещения", "Серия 02 – страници",
                                           "Серия 03 – кликове", "Серия 04 – обем информация"};
     switch (control.array) {
-    case Label2:
-        return control.index < 4
-                   ? QString::fromUtf8(kSeries[control.index]) + QStringLiteral(", [%]")
-                   : QString();
     case List1:
         return QString::fromUtf8(kSeries[control.index]) +
                QString::fromUtf8(", стойности по месеци");

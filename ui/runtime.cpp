@@ -106,8 +106,8 @@ Integer CInt(Double value)
 
 Long CLng(Double value)
 {
-    return static_cast<Long>(
-        checkedWhole(value, std::numeric_limits<Long>::min(), std::numeric_limits<Long>::max(), "CLng"));
+    return static_cast<Long>(checkedWhole(value, std::numeric_limits<Long>::min(),
+                                          std::numeric_limits<Long>::max(), "CLng"));
 }
 
 Double Int(Double value)
