@@ -13,8 +13,8 @@ build=${VENDROLA_BUILD_DIR:-$here/build}
 mode=${1:-}
 
 # What building and running need, and what the tests add to it.
-build_packages=(cmake make g++ pkg-config qt6-base-dev libgl-dev libxcb1-dev libxcb-damage0-dev fonts-liberation2)
-test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl desktop-file-utils appstream dpkg-dev file)
+build_packages=(cmake make g++ pkg-config qt6-base-dev qt6-wayland libgl-dev libxcb1-dev libxcb-damage0-dev fonts-liberation2)
+test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl sway wtype grim desktop-file-utils appstream dpkg-dev file)
 
 install_missing() {
     local missing=() package

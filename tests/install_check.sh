@@ -28,7 +28,7 @@ grep -q '<project_license>MIT</project_license>' "$scratch/usr/share/metainfo/bg
 deb=$(ls "$scratch"/package/vendrola_*.deb)
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
-for package in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2; do
+for package in libqt6widgets6 libqt6gui6 libqt6core6 fonts-liberation2 qt6-wayland; do
     grep -q "$package" <<<"$depends" || { echo "missing dependency: $package"; exit 1; }
 done
 contents=$(dpkg-deb -c "$deb")

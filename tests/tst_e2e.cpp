@@ -76,6 +76,7 @@ private slots:
     void chartSurvivesCoveringAndMinimising();
     void secondInstanceIsIndependent();
     void closingEndsTheProgram();
+    void fixedSizeOffersNoMaximise();
     void withoutDisplaySaysSoInOneLine_data();
     void withoutDisplaySaysSoInOneLine();
 
@@ -302,6 +303,25 @@ void TestEndToEnd::closingEndsTheProgram()
     QVERIFY(window_->process().waitForFinished(5000));
     QCOMPARE(window_->process().exitStatus(), QProcess::NormalExit);
     QCOMPARE(window_->process().exitCode(), 0);
+}
+
+void TestEndToEnd::fixedSizeOffersNoMaximise()
+{
+    const QString hints = session_->run(
+        "xprop", {"-id", window_->id(), "_NET_WM_ALLOWED_ACTIONS", "_MOTIF_WM_HINTS"});
+    // What the window manager offers, and what the window asked of it.
+    QVERIFY2(hints.contains("_NET_WM_ACTION_MOVE") && !hints.contains("MAXIMIZE") &&
+                 !hints.contains("_NET_WM_ACTION_RESIZE"),
+             qPrintable(hints));
+    const QStringList motif =
+        hints.section("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = ", 1).trimmed().split(", ");
+    QCOMPARE(motif.size(), 5);
+    constexpr int kFunctionMaximise = 0x10, kDecorationMaximise = 0x40;
+    QCOMPARE(motif[1].toInt(nullptr, 16) & kFunctionMaximise, 0);
+    QCOMPARE(motif[2].toInt(nullptr, 16) & kDecorationMaximise, 0);
+    // The caption is shown whole.
+    const QString visible = session_->run("xprop", {"-id", window_->id(), "_NET_WM_VISIBLE_NAME"});
+    QVERIFY2(visible.contains(QString::fromUtf8("кликове\"")), qPrintable(visible));
 }
 
 void TestEndToEnd::withoutDisplaySaysSoInOneLine_data()

@@ -3,8 +3,14 @@
 
 #include "ui/form.h"
 
+#include "ui/look.h"
+
 #include <QFontInfo>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
+
+#include <map>
 
 namespace {
 
@@ -40,6 +46,8 @@ private slots:
     void focusFollowsTheTabOrder();
     void textsAndFontsFit();
     void taskStatementHasNineLines();
+    void designedLookWhateverTheDesktop_data();
+    void designedLookWhateverTheDesktop();
 };
 
 void TestLayout::windowHasFixedClientAreaAndCaption()
@@ -208,6 +216,101 @@ void TestLayout::taskStatementHasNineLines()
     QVERIFY(!form.Text1->isReadOnly());
     QCOMPARE(form.Text1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(form.Text1->wordWrapMode(), QTextOption::WordWrap);
+}
+
+namespace {
+
+// The highest contrast of any pixel of a widget as shown against the colour
+// that fills most of it: its text against its background.
+double textContrast(QWidget &widget)
+{
+    const QImage image = widget.grab().toImage();
+    std::map<QRgb, int> counts;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            ++counts[image.pixel(x, y)];
+    const QRgb background =
+        std::max_element(counts.begin(), counts.end(), [](const auto &a, const auto &b) {
+            return a.second < b.second;
+        })->first;
+    double best = 1;
+    for (const auto &[colour, count] : counts)
+        best = std::max(best, ui::contrastRatio(QColor(colour), QColor(background)));
+    return best;
+}
+
+QPalette darkScheme()
+{
+    QPalette dark;
+    for (auto [role, colour] : {std::pair{QPalette::Window, 0x353535},
+                                {QPalette::WindowText, 0xEEEEEE},
+                                {QPalette::Base, 0x2A2A2A},
+                                {QPalette::Text, 0xEEEEEE},
+                                {QPalette::Button, 0x444444},
+                                {QPalette::ButtonText, 0xFFFFFF},
+                                {QPalette::Highlight, 0x2A82DA},
+                                {QPalette::Light, 0x505050},
+                                {QPalette::Dark, 0x202020}})
+        dark.setColor(role, QColor(QRgb(colour)));
+    return dark;
+}
+
+} // namespace
+
+void TestLayout::designedLookWhateverTheDesktop_data()
+{
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<bool>("dark");
+    QTest::newRow("as designed") << QString() << false;
+    QTest::newRow("dark scheme, Windows style") << "Windows" << true;
+    QTest::newRow("dark scheme, Fusion style") << "Fusion" << true;
+}
+
+void TestLayout::designedLookWhateverTheDesktop()
+{
+    QFETCH(QString, style);
+    QFETCH(bool, dark);
+    const QPalette oldPalette = QApplication::palette();
+    const QString oldStyle = QApplication::style()->name();
+    const auto restore = qScopeGuard([&] {
+        QApplication::setStyle(oldStyle);
+        QApplication::setPalette(oldPalette);
+    });
+    if (!style.isEmpty())
+        QApplication::setStyle(style);
+    if (dark)
+        QApplication::setPalette(darkScheme());
+
+    ui::Form form;
+    for (int i = 0; i < 4; ++i)
+        for (int j = 0; j < 12; ++j)
+            form.List1(i).AddItem(QString::number(10 + 7 * j));
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+
+    for (QWidget *control : controlsOf(form))
+        QCOMPARE(control->style()->name().toLower(), QString("fusion"));
+    // Every caption and list text stands out from its own background.
+    for (QWidget *control : controlsOf(form)) {
+        auto *button = qobject_cast<ui::CommandButton *>(control);
+        const bool hasText = qobject_cast<QLabel *>(control) ||
+                             qobject_cast<ui::ListBox *>(control) ||
+                             (button && !button->text().isEmpty());
+        if (hasText)
+            QVERIFY2(textContrast(*control) >= 4.5, qPrintable(control->objectName()));
+    }
+    // The chart stays light, so that black bars stand out from it.
+    const QColor chart = form.Picture1->backColor();
+    QCOMPARE(chart, ui::designedPalette().color(QPalette::Window));
+    QVERIFY(ui::contrastRatio(chart, Qt::black) >= 3);
+    QCOMPARE(form.Picture1->grab().toImage().pixel(form.Picture1->rect().center()), chart.rgb());
+    // The lists keep their row height and show at least two whole rows.
+    for (int i = 0; i < 4; ++i) {
+        ui::ListBox &list = form.List1(i);
+        const int row = list.visualItemRect(list.item(0)).height();
+        QVERIFY2(row > 0 && 2 * row <= list.viewport()->height(), qPrintable(QString::number(row)));
+        QCOMPARE(list.palette().color(QPalette::Base), ui::designedPalette().color(QPalette::Base));
+    }
 }
 
 QTEST_MAIN(TestLayout)
