@@ -16,18 +16,24 @@ constexpr int kNoDisplayExitStatus = 2;
 
 // Without a display Qt's platform plugin warns why ("could not connect to
 // display :5"), then gives up with a fatal message and aborts. While the GUI
-// starts, keep the warning, and on the fatal message say the reason in one
-// line and leave cleanly instead of dumping core.
-QString startWarning;
+// starts, every message goes on to standard error as usual; the platform
+// plugin's own warning is kept, and on the fatal message it is said in one
+// line before the program leaves cleanly instead of dumping core. Other
+// warnings, such as the one about a non-UTF-8 locale, are not the reason.
+QtMessageHandler qtHandler = nullptr;
+QString platformWarning;
 
-void reportStartFailure(QtMsgType type, const QMessageLogContext &, const QString &message)
+void reportStartFailure(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type != QtFatalMsg) {
-        if (startWarning.isEmpty())
-            startWarning = message;
+        qtHandler(type, context, message);
+        const QLatin1String category(context.category ? context.category : "");
+        if (platformWarning.isEmpty() && category.startsWith(QLatin1String("qt.qpa.")) &&
+            category != QLatin1String("qt.qpa.plugin"))
+            platformWarning = message;
         return;
     }
-    const QString reason = startWarning.isEmpty() ? message : startWarning;
+    const QString reason = platformWarning.isEmpty() ? message : platformWarning;
     std::fprintf(stderr, "vendrola: cannot open the window: %s\n",
                  qUtf8Printable(reason.section(QLatin1Char('\n'), 0, 0)));
     std::fflush(stderr);
@@ -46,13 +52,13 @@ bool hasDisplay()
 int run(int argc, char *argv[])
 {
     if (!hasDisplay()) {
-        std::fprintf(stderr, "vendrola: no display to open the window on (DISPLAY is not set)\n");
+        std::fprintf(stderr, "vendrola: cannot open the window: no display (neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set)\n");
         return kNoDisplayExitStatus;
     }
-    const QtMessageHandler previous = qInstallMessageHandler(reportStartFailure);
+    qtHandler = qInstallMessageHandler(reportStartFailure);
     QApplication application(argc, argv);
-    qInstallMessageHandler(previous);
-    startWarning.clear();
+    qInstallMessageHandler(qtHandler);
     QApplication::setApplicationName(QStringLiteral("vendrola"));
     // Ties the window to its installed desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("bg.vendrola.Vendrola"));
