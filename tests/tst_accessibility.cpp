@@ -237,6 +237,22 @@ void TestAccessibility::chartKeysSelectMonths()
     }
     QCOMPARE(QApplication::focusWidget(), w.form.Picture1);
     QCOMPARE(w.form.Picture1->image(), drawn); // the chart holds only its bars
+    // The month reached is said with the chart's name, until a reset.
+    const QString name = spoken(*w.form.Picture1);
+    if (months.last() < 0) {
+        QCOMPARE(name, QString("Диаграма на посещенията"));
+    } else {
+        const int m = months.last();
+        QCOMPARE(name,
+                 QStringLiteral("Диаграма на посещенията – %1: %2, %3, %4, %5")
+                     .arg(QStringList{"януари", "февруари", "март", "април", "май", "юни", "юли",
+                                      "август", "септември", "октомври", "ноември", "декември"}[m])
+                     .arg(w.form.List1(0).List(m), w.form.List1(1).List(m), w.form.List1(2).List(m),
+                          w.form.List1(3).List(m)));
+        QVERIFY(sources(QAccessible::NameChanged).contains(w.form.Picture1));
+    }
+    click(w.form.Command3(1));
+    QCOMPARE(spoken(*w.form.Picture1), QString("Диаграма на посещенията"));
 }
 
 void TestAccessibility::monthLabelsCanBePressed()

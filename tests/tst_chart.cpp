@@ -8,6 +8,7 @@
 
 #include <QTest>
 #include <QtGui/private/qhighdpiscaling_p.h>
+#include <qpa/qwindowsysteminterface.h>
 
 #include <cmath>
 
@@ -252,8 +253,16 @@ void TestChart::everyPixelIsPaintedAtAnyRatio()
     // The running window moves to a screen of another scale.
     QScreen *screen = chart.form.screen();
     const double start = chart.form.devicePixelRatioF();
-    QHighDpiScaling::setScreenFactor(screen, ratio / start);
-    const auto restore = qScopeGuard([screen] { QHighDpiScaling::setScreenFactor(screen, 1.0); });
+    const auto setScale = [&](double factor) {
+        QHighDpiScaling::setScreenFactor(screen, factor);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+        // Newer Qt keeps a window's ratio until the platform says it changed.
+        QWindowSystemInterface::handleWindowDevicePixelRatioChanged<
+            QWindowSystemInterface::SynchronousDelivery>(chart.form.windowHandle());
+#endif
+    };
+    setScale(ratio / start);
+    const auto restore = qScopeGuard([&] { setScale(1.0); });
     QCOMPARE(chart.form.devicePixelRatioF(), ratio);
 
     // Rendered over a colour the window never uses, none of it shows.

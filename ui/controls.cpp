@@ -271,9 +271,18 @@ int PictureBox::borderDevicePixels(qreal ratio)
     return static_cast<int>(std::lround(kBorderPixels * ratio));
 }
 
+void PictureBox::setAccessibleStatus(const QString &status)
+{
+    if (accessibleBaseName_.isEmpty())
+        accessibleBaseName_ = accessibleName();
+    setAccessibleName(status.isEmpty() ? accessibleBaseName_
+                                       : accessibleBaseName_ + QStringLiteral(" – ") + status);
+}
+
 void PictureBox::Cls()
 {
     strokes_.clear();
+    setAccessibleStatus({});
     setAccessibleDescription(QString::fromUtf8("празна"));
     if (!image_.isNull())
         image_.fill(backColor_);

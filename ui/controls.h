@@ -211,6 +211,9 @@ public:
     const QImage &image();
     // The frame's width in device pixels at a pixel ratio.
     static int borderDevicePixels(qreal ratio);
+    // For a screen reader: what the chart has just shown, said after its
+    // name, as a sighted user sees it; Cls clears it.
+    void setAccessibleStatus(const QString &status);
 
 signals:
     void KeyDown(ui::Key key);
@@ -234,6 +237,7 @@ private:
     void drawFrame(QPainter &painter, const QRect &outer, const QRect &area) const;
 
     QColor backColor_;
+    QString accessibleBaseName_;
     QImage image_;
     // Every line since the last Cls, so that the drawing can be redone
     // sharply when the window moves to a screen of another pixel ratio.
