@@ -14,7 +14,7 @@ mode=${1:-}
 
 # What building and running need, and what the tests add to it.
 build_packages=(cmake make g++ pkg-config qt6-base-dev qt6-wayland libgl-dev libxcb1-dev libxcb-damage0-dev fonts-liberation2)
-test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl sway wtype grim desktop-file-utils appstream dpkg-dev file)
+test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl qt6-gtk-platformtheme sway wtype grim desktop-file-utils appstream dpkg-dev file)
 
 install_missing() {
     local missing=() package

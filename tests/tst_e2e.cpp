@@ -8,6 +8,8 @@
 #include "xsession.h"
 
 #include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -78,6 +80,7 @@ private slots:
     void secondInstanceIsIndependent();
     void closingEndsTheProgram();
     void fixedSizeOffersNoMaximise();
+    void designedLookUnderADarkDesktop();
     void withoutDisplaySaysSoInOneLine_data();
     void withoutDisplaySaysSoInOneLine();
 
@@ -326,6 +329,33 @@ void TestEndToEnd::fixedSizeOffersNoMaximise()
     };
     QVERIFY(!property("_NET_WM_NAME").isEmpty());
     QCOMPARE(property("_NET_WM_VISIBLE_NAME"), property("_NET_WM_NAME"));
+}
+
+void TestEndToEnd::designedLookUnderADarkDesktop()
+{
+    // GNOME's dark scheme, through Qt's GTK platform theme.
+    QVERIFY(QFile::exists(QLibraryInfo::path(QLibraryInfo::PluginsPath) +
+                          "/platformthemes/libqgtk3.so"));
+    QProcessEnvironment dark;
+    dark.insert("QT_QPA_PLATFORMTHEME", "gtk3");
+    dark.insert("GTK_THEME", "Adwaita:dark");
+    window_.reset();
+    window_ = std::make_unique<ProgramWindow>(*session_, program_, dark);
+    QVERIFY(window_->isUp());
+    window_->key("space Tab Tab Tab Tab Tab Tab Tab Tab Tab Return");
+    QVERIFY(waitForWindow(
+        [](const QImage &image) { return image.pixel(barBottom(11, 0)) == rgb(app::kPalette[0]); }));
+    const QImage image = shot();
+    // The chart's background stays light, and so do the lists and the text box.
+    QCOMPARE(image.pixel(drawingArea().topLeft() + QPoint(1, 1)), kPictureBackground);
+    QCOMPARE(image.pixel(controlRect(Array::List1, 2).bottomRight() - QPoint(18, 3)),
+             qRgb(255, 255, 255));
+    QCOMPARE(image.pixel(controlRect(Array::Text1).bottomRight() - QPoint(25, 3)),
+             qRgb(255, 255, 255));
+    // "Изведи" keeps a dark caption on its green face.
+    const QRect display = controlRect(Array::Command3, 0).adjusted(4, 4, -4, -4);
+    QVERIFY(countColour(image, display, qRgb(0, 0, 0)) > 20);
+    QCOMPARE(countColour(image, display, qRgb(255, 255, 255)), 0);
 }
 
 void TestEndToEnd::withoutDisplaySaysSoInOneLine_data()

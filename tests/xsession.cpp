@@ -87,9 +87,14 @@ bool XSession::waitFor(const std::function<bool(const QImage &)> &check, int mil
     return false;
 }
 
-ProgramWindow::ProgramWindow(const XSession &session, const QString &program) : session_(session)
+ProgramWindow::ProgramWindow(const XSession &session, const QString &program,
+                             const QProcessEnvironment &extra)
+    : session_(session)
 {
-    process_.setProcessEnvironment(session.environment());
+    QProcessEnvironment env = session.environment();
+    for (const QString &name : extra.keys())
+        env.insert(name, extra.value(name));
+    process_.setProcessEnvironment(env);
     process_.start(program, {});
     if (!process_.waitForStarted())
         return;

@@ -40,7 +40,9 @@ private:
 class ProgramWindow
 {
 public:
-    ProgramWindow(const XSession &session, const QString &program);
+    // extra: variables set for the program on top of the session's.
+    ProgramWindow(const XSession &session, const QString &program,
+                  const QProcessEnvironment &extra = {});
     ~ProgramWindow();
 
     bool isUp() const { return !window_.isEmpty(); }

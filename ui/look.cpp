@@ -18,7 +18,19 @@ QStyle *designedStyle()
 
 QPalette designedPalette()
 {
-    return designedStyle()->standardPalette();
+    // Made from fixed colours: a style's standard palette follows the
+    // desktop's colour scheme where a platform theme provides one.
+    static const QPalette palette = [] {
+        QPalette light(QColor(0xEF, 0xEF, 0xEF));
+        light.setColor(QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+        light.setColor(QPalette::HighlightedText, Qt::white);
+        light.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
+        light.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
+        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            light.setColor(QPalette::Disabled, role, QColor(0x78, 0x78, 0x78));
+        return light;
+    }();
+    return palette;
 }
 
 namespace {
