@@ -6,9 +6,9 @@
 #include "click.h"
 #include "ui/look.h"
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QTest>
 #include <QtGui/private/qhighdpiscaling_p.h>
-#include <qpa/qwindowsysteminterface.h>
 
 #include <cmath>
 

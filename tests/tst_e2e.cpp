@@ -343,8 +343,9 @@ void TestEndToEnd::designedLookUnderADarkDesktop()
     window_ = std::make_unique<ProgramWindow>(*session_, program_, dark);
     QVERIFY(window_->isUp());
     window_->key("space Tab Tab Tab Tab Tab Tab Tab Tab Tab Return");
-    QVERIFY(waitForWindow(
-        [](const QImage &image) { return image.pixel(barBottom(11, 0)) == rgb(app::kPalette[0]); }));
+    QVERIFY(waitForWindow([](const QImage &image) {
+        return image.pixel(barBottom(11, 0)) == rgb(app::kPalette[0]);
+    }));
     const QImage image = shot();
     // The chart's background stays light, and so do the lists and the text box.
     QCOMPARE(image.pixel(drawingArea().topLeft() + QPoint(1, 1)), kPictureBackground);

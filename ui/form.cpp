@@ -110,7 +110,11 @@ Form::Form(QWidget *parent) : QWidget(parent)
             widget = Text1;
             break;
         }
+        // A style set on a widget does not reach the parts it is made of,
+        // such as a list's scroll bars.
         widget->setStyle(designedStyle());
+        for (QWidget *part : widget->findChildren<QWidget *>())
+            part->setStyle(designedStyle());
         widget->setObjectName(layout::controlName(entry));
         if (const QString name = layout::accessibleName(entry); !name.isEmpty())
             widget->setAccessibleName(name);

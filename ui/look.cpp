@@ -26,7 +26,8 @@ QPalette designedPalette()
         light.setColor(QPalette::HighlightedText, Qt::white);
         light.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
         light.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
-        for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        for (QPalette::ColorRole role :
+             {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             light.setColor(QPalette::Disabled, role, QColor(0x78, 0x78, 0x78));
         return light;
     }();
