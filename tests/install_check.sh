@@ -16,9 +16,14 @@ for file in bin/vendrola share/applications/bg.vendrola.Vendrola.desktop \
 done
 desktop-file-validate "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
 # Vendrola has no home page, and an address that leads nowhere is worse than
-# none; AppStream 1.0 (Debian 13) warns about the missing one, 0.16 does not.
-appstreamcli validate --no-net --override=url-homepage-missing=info \
-    "$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml"
+# none; AppStream 1.0 (Debian 13) warns about the missing one, 0.16 knows no
+# such warning.
+metainfo=$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml
+overrides=()
+if appstreamcli validate --no-net "$metainfo" 2>&1 | grep -q 'url-homepage-missing'; then
+    overrides=(--override=url-homepage-missing=info)
+fi
+appstreamcli validate --no-net "${overrides[@]}" "$metainfo"
 grep -q '^Name\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
 grep -q '^Comment\[bg\]=' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
 grep -q '^Categories=Education;' "$scratch/usr/share/applications/bg.vendrola.Vendrola.desktop"
