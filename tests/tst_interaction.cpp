@@ -26,19 +26,6 @@ QList<int> listIndexes(ui::Form &form)
     return indexes;
 }
 
-struct Window
-{
-    Window()
-    {
-        window.show();
-        QApplication::setActiveWindow(&form);
-        if (!QTest::qWaitForWindowActive(&form))
-            qFatal("window not active");
-    }
-    app::Vendrola window;
-    ui::Form &form = window.form();
-};
-
 } // namespace
 
 class TestInteraction : public QObject
