@@ -20,7 +20,8 @@ desktop-file-validate "$scratch/usr/share/applications/bg.vendrola.Vendrola.desk
 # such warning.
 metainfo=$scratch/usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml
 overrides=()
-if appstreamcli validate --no-net "$metainfo" 2>&1 | grep -q 'url-homepage-missing'; then
+report=$(appstreamcli validate --no-net "$metainfo" 2>&1 || true)
+if grep -q 'url-homepage-missing' <<<"$report"; then
     overrides=(--override=url-homepage-missing=info)
 fi
 appstreamcli validate --no-net "${overrides[@]}" "$metainfo"
