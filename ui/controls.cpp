@@ -128,15 +128,20 @@ void Label::setBackColor(Long color)
     pal.setColor(QPalette::WindowText, contrastingInk(color));
     setPalette(pal);
     setAutoFillBackground(true);
-    if (!accessibleBaseName_.isEmpty())
-        setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + colourName());
+    updateAccessibleName();
 }
 
 void Label::setAccessibleColourNames(const QString &baseName, std::span<const ColourName> names)
 {
     accessibleBaseName_ = baseName;
     colourNames_ = names;
-    setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + colourName());
+    updateAccessibleName();
+}
+
+void Label::updateAccessibleName()
+{
+    if (!accessibleBaseName_.isEmpty())
+        setAccessibleName(accessibleBaseName_ + QStringLiteral(" – ") + colourName());
 }
 
 QString Label::colourName() const

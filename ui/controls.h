@@ -126,6 +126,8 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
+    void updateAccessibleName();
+
     Long backColor_ = -1;
     QString accessibleBaseName_;
     std::span<const ColourName> colourNames_;

@@ -22,10 +22,9 @@ QPalette designedPalette()
     // desktop's colour scheme where a platform theme provides one.
     static const QPalette palette = [] {
         QPalette light(QColor(0xEF, 0xEF, 0xEF));
+        // For every colour group; the disabled texts are greyed below.
         light.setColor(QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
         light.setColor(QPalette::HighlightedText, Qt::white);
-        light.setColor(QPalette::Inactive, QPalette::Highlight, QColor(0x30, 0x8C, 0xC6));
-        light.setColor(QPalette::Inactive, QPalette::HighlightedText, Qt::white);
         for (QPalette::ColorRole role :
              {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
             light.setColor(QPalette::Disabled, role, QColor(0x78, 0x78, 0x78));
