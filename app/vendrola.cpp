@@ -137,13 +137,17 @@ void Vendrola::Picture1_KeyDown(ui::Key key)
         break;
     }
     Label1_Click(static_cast<ui::Integer>(next + kFirstMonthLabel));
-    // The chart has focus, so a screen reader says the month reached and
-    // its four values, as the lists show them.
-    QStringList values;
-    for (int i = 0; i < chart::kSeriesCount; ++i)
-        values << form_.List1(i).List(next);
-    form_.Picture1->setAccessibleStatus(QString::fromUtf8(kMonthNames[next]) +
-                                        QStringLiteral(": ") + values.join(QStringLiteral(", ")));
+    // For a screen reader the chart's parts are its months, each with its
+    // four values as the lists show them now; the month reached is focused.
+    QStringList months;
+    for (int j = 0; j < chart::kMonthCount; ++j) {
+        QStringList values;
+        for (int i = 0; i < chart::kSeriesCount; ++i)
+            values << form_.List1(i).List(j);
+        months << QString::fromUtf8(kMonthNames[j]) + QStringLiteral(": ") +
+                      values.join(QStringLiteral(", "));
+    }
+    form_.Picture1->setAccessibleParts(months, next);
 }
 
 } // namespace app

@@ -2,9 +2,9 @@
 
 // What assistive technology is told about the window's own kinds of control
 // where the toolkit's generic answer would mislead: the window is a window
-// (not a filler), the chart surface is a chart with its description, and a
-// label's name carries no blanks around it and, where the label can be
-// clicked, comes with a press action.
+// (not a filler), the chart surface is a chart with its description and the
+// parts of its drawing as children, and a label's name carries no blanks
+// around it and, where the label can be clicked, comes with a press action.
 
 namespace ui {
 

@@ -3,6 +3,7 @@
 #include "ui/look.h"
 #include "ui/twips.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <qdrawutil.h>
 #include <QKeyEvent>
@@ -221,6 +222,28 @@ void ListBox::keyPressEvent(QKeyEvent *event)
     QListWidget::keyPressEvent(event);
 }
 
+void ListBox::focusInEvent(QFocusEvent *event)
+{
+    QListWidget::focusInEvent(event);
+    // Coming back to a list from the keyboard, a screen reader hears the
+    // selected value with its month, as after a step to it. The toolkit
+    // announces the list itself once the focus has moved, so the value
+    // follows from the event loop.
+    const int row = ListIndex();
+    if (row < 0 || event->reason() == Qt::MouseFocusReason || !QAccessible::isActive())
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this, row] {
+            if (!hasFocus() || ListIndex() != row)
+                return;
+            QAccessibleEvent focus(this, QAccessible::Focus);
+            focus.setChild(row);
+            QAccessible::updateAccessibility(&focus);
+        },
+        Qt::QueuedConnection);
+}
+
 void ListBox::setListIndex(long index)
 {
     if (index < -1 || index >= count())
@@ -276,18 +299,33 @@ int PictureBox::borderDevicePixels(qreal ratio)
     return static_cast<int>(std::lround(kBorderPixels * ratio));
 }
 
-void PictureBox::setAccessibleStatus(const QString &status)
+void PictureBox::setAccessibleParts(const QStringList &names, int current)
 {
-    if (accessibleBaseName_.isEmpty())
-        accessibleBaseName_ = accessibleName();
-    setAccessibleName(status.isEmpty() ? accessibleBaseName_
-                                       : accessibleBaseName_ + QStringLiteral(" – ") + status);
+    const bool reordered = names.size() != accessibleParts_.size();
+    accessibleParts_ = names;
+    currentAccessiblePart_ = current >= 0 && current < names.size() ? current : -1;
+    if (reordered && QAccessible::isActive()) {
+        QAccessibleEvent event(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&event);
+    }
+    announceCurrentPart();
+}
+
+void PictureBox::announceCurrentPart()
+{
+    // A focus event for the part, as an item view gives for its current
+    // item: screen readers say what the focus reached.
+    if (currentAccessiblePart_ < 0 || !hasFocus() || !QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::Focus);
+    event.setChild(currentAccessiblePart_);
+    QAccessible::updateAccessibility(&event);
 }
 
 void PictureBox::Cls()
 {
     strokes_.clear();
-    setAccessibleStatus({});
+    setAccessibleParts({}, -1);
     setAccessibleDescription(QString::fromUtf8("празна"));
     if (!image_.isNull())
         image_.fill(backColor_);

@@ -158,6 +158,7 @@ public:
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
 
 private:
     QStringList itemLabels_;
@@ -213,9 +214,14 @@ public:
     const QImage &image();
     // The frame's width in device pixels at a pixel ratio.
     static int borderDevicePixels(qreal ratio);
-    // For a screen reader: what the chart has just shown, said after its
-    // name, as a sighted user sees it; Cls clears it.
-    void setAccessibleStatus(const QString &status);
+
+    // For a screen reader: the parts of the drawing by name, each a child of
+    // the picture, and the one the user has reached (-1 for none). While the
+    // picture has focus, the part reached is announced as the focus. Cls
+    // removes them, since what they say may no longer hold.
+    void setAccessibleParts(const QStringList &names, int current);
+    const QStringList &accessibleParts() const { return accessibleParts_; }
+    int currentAccessiblePart() const { return currentAccessiblePart_; }
 
 signals:
     void KeyDown(ui::Key key);
@@ -238,8 +244,11 @@ private:
     void paintStroke(const Stroke &stroke);
     void drawFrame(QPainter &painter, const QRect &outer, const QRect &area) const;
 
+    void announceCurrentPart();
+
     QColor backColor_;
-    QString accessibleBaseName_;
+    QStringList accessibleParts_;
+    int currentAccessiblePart_ = -1;
     QImage image_;
     // Every line since the last Cls, so that the drawing can be redone
     // sharply when the window moves to a screen of another pixel ratio.
