@@ -51,22 +51,23 @@ configure_and_build() {
 case "$mode" in
 run)
     install_missing "${build_packages[@]}"
-    configure_and_build "$build"
+    # The tests need packages of their own; the program alone does not.
+    configure_and_build "$build" -DBUILD_TESTING=OFF
     exec "$build/vendrola"
     ;;
 test)
     install_missing "${build_packages[@]}" "${test_packages[@]}"
     # Every test twice: under AddressSanitizer and UndefinedBehaviorSanitizer
     # (with leak checks), then as built for users.
-    configure_and_build "$build-sanitize" -DVENDROLA_SANITIZE=ON
+    configure_and_build "$build-sanitize" -DVENDROLA_SANITIZE=ON -DBUILD_TESTING=ON
     (cd "$build-sanitize" && ctest --output-on-failure --parallel "$(nproc)")
-    configure_and_build "$build"
+    configure_and_build "$build" -DBUILD_TESTING=ON
     cd "$build"
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;
 bench)
     install_missing "${build_packages[@]}" xvfb valgrind
-    configure_and_build "$build"
+    configure_and_build "$build" -DBUILD_TESTING=OFF
     export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
     echo "== ResetChart and DrawChart, per call (offscreen)"
     QT_QPA_PLATFORM=offscreen "$build/bench/bench_chart" | grep -A1 '^RESULT'
