@@ -42,9 +42,14 @@ void reportStartFailure(QtMsgType type, const QMessageLogContext &context, const
 
 bool hasDisplay()
 {
+#ifdef Q_OS_WIN
+    // Windows always has its desktop; the variables below are X11's and Wayland's.
+    return true;
+#else
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
            !qEnvironmentVariableIsEmpty("DISPLAY") ||
            !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#endif
 }
 
 } // namespace
