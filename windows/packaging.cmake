@@ -1,0 +1,108 @@
+# Vendrola on Windows: the program with its icon and version information,
+# laid out as Qt deploys on Windows (the program, the Qt DLLs it links, each
+# plugin it loads in a folder named after the plugin's type, the compiler's
+# runtime DLLs), with the licences of everything shipped. CPack makes a
+# portable zip of that folder and a per-user installer.
+
+set(VENDROLA_DESCRIPTION "Vendrola - bar chart of a web site's traffic over one year")
+configure_file(windows/vendrola.rc.in vendrola.rc @ONLY)
+target_sources(vendrola PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vendrola.rc)
+
+install(TARGETS vendrola RUNTIME_DEPENDENCY_SET vendrola_dlls RUNTIME DESTINATION .)
+# The Qt DLLs it links, named here: the runtime-dependency search compares
+# Windows's names in lower case, and finds no Qt6Core.dll on Linux that way.
+install(IMPORTED_RUNTIME_ARTIFACTS Qt6::Core Qt6::Gui Qt6::Widgets
+        RUNTIME_DEPENDENCY_SET vendrola_dlls RUNTIME DESTINATION .)
+# Loaded at run time, so no import table names them: the platform plugin
+# without which there is no window, and the native style for the message box.
+install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsIntegrationPlugin
+        RUNTIME_DEPENDENCY_SET vendrola_dlls LIBRARY DESTINATION platforms)
+install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsVistaStylePlugin
+        RUNTIME_DEPENDENCY_SET vendrola_dlls LIBRARY DESTINATION styles)
+
+# The compiler's runtime DLLs that all of these load, found where the
+# compiler keeps them. Every other name is Qt's, installed above, or
+# Windows's own.
+set(runtime_dirs)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+                    OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(dir "${found}" DIRECTORY)
+    list(APPEND runtime_dirs "${dir}")
+endforeach()
+install(RUNTIME_DEPENDENCY_SET vendrola_dlls DESTINATION .
+        PRE_INCLUDE_REGEXES "^libstdc\\+\\+-6\\.dll$" "^libgcc_s_seh-1\\.dll$" "^libwinpthread-1\\.dll$"
+        PRE_EXCLUDE_REGEXES ".*"
+        DIRECTORIES ${runtime_dirs})
+# Debian's MinGW runtime DLLs carry their debugging symbols; a stripped
+# install (and so each package) strips them as it strips the program.
+install(CODE "
+    if(CMAKE_INSTALL_DO_STRIP)
+        foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+            execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
+                                    \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${dll}\")
+        endforeach()
+    endif()")
+
+# Licences: Vendrola's; Qt's with where its source came from (written when
+# Qt was built); the compiler runtime's, as Debian's MinGW-w64 packages give them.
+install(FILES LICENSE DESTINATION licences RENAME Vendrola-MIT.txt)
+install(DIRECTORY ${QT6_INSTALL_PREFIX}/share/doc/qt6-base/ DESTINATION licences/Qt)
+install(FILES /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright
+        DESTINATION licences/MinGW-w64 RENAME libgcc-libstdc++-copyright.txt)
+install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright
+        DESTINATION licences/MinGW-w64 RENAME winpthreads-copyright.txt)
+install(FILES /usr/share/common-licenses/GPL-3 DESTINATION licences/MinGW-w64 RENAME GPL-3.txt)
+
+# CPack's NSIS template installs for all users and asks for administrator
+# rights. Vendrola installs for the current user: a copy of the template with
+# the shell context, the execution level and the default folder changed,
+# which CPack takes from the module path before its own.
+file(READ "${CMAKE_ROOT}/Modules/Internal/CPack/NSIS.template.in" template)
+foreach(change
+        "RequestExecutionLevel admin|RequestExecutionLevel user"
+        "SetShellVarContext all|SetShellVarContext current"
+        "$DOCUMENTS\\@CPACK_PACKAGE_INSTALL_DIRECTORY@|@CPACK_NSIS_INSTALL_ROOT@\\@CPACK_PACKAGE_INSTALL_DIRECTORY@")
+    string(REPLACE "|" ";" change "${change}")
+    list(GET change 0 from)
+    list(GET change 1 to)
+    string(FIND "${template}" "${from}" at)
+    if(at EQUAL -1)
+        message(FATAL_ERROR "CPack's NSIS template has no '${from}' to change")
+    endif()
+    string(REPLACE "${from}" "${to}" template "${template}")
+endforeach()
+file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/nsis/NSIS.template.in "${template}")
+list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_BINARY_DIR}/nsis)
+
+set(CPACK_GENERATOR ZIP NSIS)
+# Values reach CPack as written here, quotes and backslashes included.
+set(CPACK_VERBATIM_VARIABLES ON)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_PACKAGE_NAME vendrola)
+set(CPACK_PACKAGE_VENDOR "The Vendrola developers")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${VENDROLA_DESCRIPTION}")
+set(CPACK_PACKAGE_INSTALL_DIRECTORY Vendrola)
+set(CPACK_PACKAGE_INSTALL_REGISTRY_KEY Vendrola)
+set(CPACK_PACKAGE_EXECUTABLES vendrola Vendrola)
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_CURRENT_SOURCE_DIR}/LICENSE)
+set(CPACK_NSIS_PACKAGE_NAME Vendrola)
+set(CPACK_NSIS_DISPLAY_NAME Vendrola)
+set(CPACK_NSIS_INSTALL_ROOT "$LOCALAPPDATA\\Programs")
+set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
+set(CPACK_NSIS_INSTALLED_ICON_NAME vendrola.exe)
+set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.ico)
+set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.ico)
+set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
+# A 64-bit installer for a 64-bit program.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# The template removes the program's registry key but leaves the
+# publisher's above it; the uninstaller removes that too once it is empty.
+# (Run after the template's own deletions.)
+set(CPACK_NSIS_DELETE_ICONS_EXTRA
+    "DeleteRegKey /ifempty SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\"")
+# The zip unpacks to vendrola-<version>-windows-x64/; the installer is
+# vendrola-<version>-setup.exe.
+set(CPACK_PACKAGE_FILE_NAME vendrola-${PROJECT_VERSION}-windows-x64)
+set(CPACK_PROJECT_CONFIG_FILE ${CMAKE_CURRENT_SOURCE_DIR}/windows/cpack-options.cmake)
+include(CPack)
