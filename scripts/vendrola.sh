@@ -4,8 +4,12 @@
 #   scripts/vendrola.sh run     install what is missing, build, open the window
 #   scripts/vendrola.sh test    install what is missing, build, run all tests
 #   scripts/vendrola.sh bench   install what is missing, build, run the benchmarks
+#   scripts/vendrola.sh windows install what is missing, build for Windows, make
+#                               the zip and the installer in ./dist, check them
+#                               under Wine
 # The build goes to ./build, the sanitizer build of the tests to
-# ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows).
+# ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows),
+# the Windows build to ./build-windows.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -91,8 +95,12 @@ bench)
         printf '%-26s %12s instructions\n' "${program#bench/}" "$count"
     done
     ;;
+windows)
+    source "$here/windows/build.sh"
+    windows_main
+    ;;
 *)
-    echo "usage: $0 run|test|bench" >&2
+    echo "usage: $0 run|test|bench|windows" >&2
     exit 2
     ;;
 esac

@@ -12,7 +12,7 @@ constexpr int kStartTimeoutMs = 10000;
 XSession::XSession()
 {
     // Xvfb writes the display number it chose to the descriptor given.
-    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24", "-dpi",
+    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-dpi",
                                            "96", "-nolisten", "tcp", "-noreset"});
     if (!server_.waitForStarted() || !server_.waitForReadyRead(kStartTimeoutMs)) {
         error_ = QStringLiteral("Xvfb did not start: %1").arg(server_.errorString());
@@ -87,7 +87,7 @@ bool XSession::waitFor(const std::function<bool(const QImage &)> &check, int mil
     return false;
 }
 
-ProgramWindow::ProgramWindow(const XSession &session, const QString &program,
+ProgramWindow::ProgramWindow(const XSession &session, const QStringList &command,
                              const QProcessEnvironment &extra)
     : session_(session)
 {
@@ -95,7 +95,7 @@ ProgramWindow::ProgramWindow(const XSession &session, const QString &program,
     for (const QString &name : extra.keys())
         env.insert(name, extra.value(name));
     process_.setProcessEnvironment(env);
-    process_.start(program, {});
+    process_.start(command.first(), command.mid(1));
     if (!process_.waitForStarted())
         return;
     QElapsedTimer clock;

@@ -40,8 +40,9 @@ private:
 class ProgramWindow
 {
 public:
-    // extra: variables set for the program on top of the session's.
-    ProgramWindow(const XSession &session, const QString &program,
+    // command: the program and its arguments; extra: variables set for the
+    // program on top of the session's.
+    ProgramWindow(const XSession &session, const QStringList &command,
                   const QProcessEnvironment &extra = {});
     ~ProgramWindow();
 
