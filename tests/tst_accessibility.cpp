@@ -265,8 +265,8 @@ void TestAccessibility::chartKeysSelectMonths()
         QTest::keyClick(w.form.Picture1, Qt::Key_Home);
         QCOMPARE(chart->child(0)->text(QAccessible::Name),
                  QStringLiteral("януари: %1, %2, %3, %4")
-                     .arg(w.form.List1(0).List(0), w.form.List1(1).List(0),
-                          w.form.List1(2).List(0), w.form.List1(3).List(0)));
+                     .arg(w.form.List1(0).List(0), w.form.List1(1).List(0), w.form.List1(2).List(0),
+                          w.form.List1(3).List(0)));
     }
 }
 

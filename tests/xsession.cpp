@@ -12,8 +12,8 @@ constexpr int kStartTimeoutMs = 10000;
 XSession::XSession()
 {
     // Xvfb writes the display number it chose to the descriptor given.
-    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24", "-dpi",
-                                           "96", "-nolisten", "tcp", "-noreset"});
+    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                           "-dpi", "96", "-nolisten", "tcp", "-noreset"});
     if (!server_.waitForStarted() || !server_.waitForReadyRead(kStartTimeoutMs)) {
         error_ = QStringLiteral("Xvfb did not start: %1").arg(server_.errorString());
         return;

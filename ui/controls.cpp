@@ -304,22 +304,19 @@ void PictureBox::setAccessibleParts(const QStringList &names, int current)
     const bool reordered = names.size() != accessibleParts_.size();
     accessibleParts_ = names;
     currentAccessiblePart_ = current >= 0 && current < names.size() ? current : -1;
-    if (reordered && QAccessible::isActive()) {
+    if (!QAccessible::isActive())
+        return;
+    if (reordered) {
         QAccessibleEvent event(this, QAccessible::ObjectReorder);
         QAccessible::updateAccessibility(&event);
     }
-    announceCurrentPart();
-}
-
-void PictureBox::announceCurrentPart()
-{
-    // A focus event for the part, as an item view gives for its current
-    // item: screen readers say what the focus reached.
-    if (currentAccessiblePart_ < 0 || !hasFocus() || !QAccessible::isActive())
-        return;
-    QAccessibleEvent event(this, QAccessible::Focus);
-    event.setChild(currentAccessiblePart_);
-    QAccessible::updateAccessibility(&event);
+    // A focus event for the part reached, as an item view gives for its
+    // current item: screen readers say what the focus reached.
+    if (currentAccessiblePart_ >= 0 && hasFocus()) {
+        QAccessibleEvent event(this, QAccessible::Focus);
+        event.setChild(currentAccessiblePart_);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 void PictureBox::Cls()

@@ -244,8 +244,6 @@ private:
     void paintStroke(const Stroke &stroke);
     void drawFrame(QPainter &painter, const QRect &outer, const QRect &area) const;
 
-    void announceCurrentPart();
-
     QColor backColor_;
     QStringList accessibleParts_;
     int currentAccessiblePart_ = -1;
