@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Sets up a Debian 12 machine for Vendrola, builds it, and then either opens
-# the window or runs every test.
+# Sets up a Debian 12 or 13 machine for Vendrola, builds it, and then opens
+# the window, runs every test or the benchmarks, or builds for Windows.
 #   scripts/vendrola.sh run     install what is missing, build, open the window
 #   scripts/vendrola.sh test    install what is missing, build, run all tests
 #   scripts/vendrola.sh bench   install what is missing, build, run the benchmarks
