@@ -192,6 +192,9 @@ windows_main() {
     local failures=0
     unzip -q "$zip" -d "$scratch"
     local exe=$scratch/vendrola-$version-windows-x64/vendrola.exe
+    echo "-- a windowed program, which opens no console"
+    x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem.*(Windows GUI)' \
+        || { echo "FAILED: vendrola.exe is a console program"; failures=$((failures + 1)); }
     for dpi_scale in 96:1 120:1.25; do
         echo "-- the portable program at ${dpi_scale%%:*} DPI"
         e2e_under_wine "$(new_wine_prefix "${dpi_scale%%:*}")" "${dpi_scale##*:}" "$exe" \
@@ -200,6 +203,6 @@ windows_main() {
 
     echo "-- the installer, silently, into a fresh prefix"
     check_installer "$setup" "$(new_wine_prefix 96)" || failures=$((failures + 1))
-    echo "Windows checks: $((3 - failures)) passed, $failures failed"
+    echo "Windows checks: $((4 - failures)) passed, $failures failed"
     [ "$failures" -eq 0 ]
 }

@@ -7,6 +7,8 @@
 set(VENDROLA_DESCRIPTION "Vendrola - bar chart of a web site's traffic over one year")
 configure_file(windows/vendrola.rc.in vendrola.rc @ONLY)
 target_sources(vendrola PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/vendrola.rc)
+# A windowed program: no console window opens with it.
+set_target_properties(vendrola PROPERTIES WIN32_EXECUTABLE ON)
 
 install(TARGETS vendrola RUNTIME_DEPENDENCY_SET vendrola_dlls RUNTIME DESTINATION .)
 # The Qt DLLs it links, named here: the runtime-dependency search compares
