@@ -193,7 +193,7 @@ windows_main() {
     unzip -q "$zip" -d "$scratch"
     local exe=$scratch/vendrola-$version-windows-x64/vendrola.exe
     echo "-- a windowed program, which opens no console"
-    x86_64-w64-mingw32-objdump -p "$exe" | grep -q '^Subsystem.*(Windows GUI)' \
+    [[ $(x86_64-w64-mingw32-objdump -p "$exe") == *"(Windows GUI)"* ]] \
         || { echo "FAILED: vendrola.exe is a console program"; failures=$((failures + 1)); }
     for dpi_scale in 96:1 120:1.25; do
         echo "-- the portable program at ${dpi_scale%%:*} DPI"
