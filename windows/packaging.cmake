@@ -16,11 +16,13 @@ install(TARGETS vendrola RUNTIME_DEPENDENCY_SET vendrola_dlls RUNTIME DESTINATIO
 install(IMPORTED_RUNTIME_ARTIFACTS Qt6::Core Qt6::Gui Qt6::Widgets
         RUNTIME_DEPENDENCY_SET vendrola_dlls RUNTIME DESTINATION .)
 # Loaded at run time, so no import table names them: the platform plugin
-# without which there is no window, and the native style for the message box.
-install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsIntegrationPlugin
-        RUNTIME_DEPENDENCY_SET vendrola_dlls LIBRARY DESTINATION platforms)
-install(IMPORTED_RUNTIME_ARTIFACTS Qt6::QWindowsVistaStylePlugin
-        RUNTIME_DEPENDENCY_SET vendrola_dlls LIBRARY DESTINATION styles)
+# without which there is no window, and the native style for the message box
+# (the one style plugin Qt builds for Windows; its name changes between Qt
+# versions). They load only the DLLs above.
+set(qt_plugins ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS})
+install(FILES ${qt_plugins}/platforms/qwindows.dll DESTINATION platforms)
+file(GLOB style_plugins ${qt_plugins}/styles/*.dll)
+install(FILES ${style_plugins} DESTINATION styles)
 
 # The compiler's runtime DLLs that all of these load, found where the
 # compiler keeps them. Every other name is Qt's, installed above, or
