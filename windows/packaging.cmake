@@ -27,22 +27,26 @@ install(FILES ${style_plugins} DESTINATION styles)
 # The compiler's runtime DLLs that all of these load, found where the
 # compiler keeps them. Every other name is Qt's, installed above, or
 # Windows's own.
+set(runtime_dlls libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
 set(runtime_dirs)
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(dll IN LISTS runtime_dlls)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
                     OUTPUT_VARIABLE found OUTPUT_STRIP_TRAILING_WHITESPACE)
     get_filename_component(dir "${found}" DIRECTORY)
     list(APPEND runtime_dirs "${dir}")
 endforeach()
+list(TRANSFORM runtime_dlls REPLACE "([.+])" "\\\\\\1" OUTPUT_VARIABLE runtime_regexes)
+list(TRANSFORM runtime_regexes PREPEND "^")
+list(TRANSFORM runtime_regexes APPEND "$")
 install(RUNTIME_DEPENDENCY_SET vendrola_dlls DESTINATION .
-        PRE_INCLUDE_REGEXES "^libstdc\\+\\+-6\\.dll$" "^libgcc_s_seh-1\\.dll$" "^libwinpthread-1\\.dll$"
+        PRE_INCLUDE_REGEXES ${runtime_regexes}
         PRE_EXCLUDE_REGEXES ".*"
         DIRECTORIES ${runtime_dirs})
 # Debian's MinGW runtime DLLs carry their debugging symbols; a stripped
 # install (and so each package) strips them as it strips the program.
 install(CODE "
     if(CMAKE_INSTALL_DO_STRIP)
-        foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+        foreach(dll ${runtime_dlls})
             execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded
                                     \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${dll}\")
         endforeach()
