@@ -9,6 +9,7 @@
 #include "app/vendrola.h"
 #include "ui/controls.h"
 #include "ui/layout.h"
+#include "ui/picturebox.h"
 #include "ui/twips.h"
 #include "xsession.h"
 

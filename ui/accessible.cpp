@@ -2,6 +2,7 @@
 
 #include "ui/controls.h"
 #include "ui/form.h"
+#include "ui/picturebox.h"
 
 #include <QAccessible>
 #include <QAccessibleWidget>

@@ -6,6 +6,7 @@
 // first shown.
 
 #include "ui/controls.h"
+#include "ui/picturebox.h"
 
 #include <QWidget>
 
