@@ -12,12 +12,6 @@ constexpr int kLastMonthLabel = kFirstMonthLabel + chart::kMonthCount - 1;
 constexpr int kLowestValue = 10;
 constexpr int kValueRange = 90; // values 10..99
 
-// The months as a screen reader says them with a list's values.
-constexpr std::array<const char *, chart::kMonthCount> kMonthNames = {
-    "януари", "февруари", "март",      "април",    "май",     "юни",
-    "юли",    "август",   "септември", "октомври", "ноември", "декември",
-};
-
 } // namespace
 
 ui::Integer valueFromScaledDraw(ui::Single scaled)
@@ -42,7 +36,7 @@ Vendrola::Vendrola(QObject *parent) : QObject(parent)
     // What a screen reader hears: the series headers name their colour, the
     // list items their month, and the month labels can be pressed.
     QStringList months;
-    for (const char *month : kMonthNames)
+    for (const char *month : chart::kSpokenMonths)
         months << QString::fromUtf8(month);
     for (int i = 0; i < chart::kSeriesCount; ++i) {
         form_.Label2(i).setAccessibleColourNames(
@@ -82,6 +76,7 @@ void Vendrola::ResetChart()
         list.setListIndex(-1);
         form_.Label2(i).setBackColor(kHeaderWhite);
     }
+    updateSpokenMonths();
 }
 
 void Vendrola::Command1_Click(ui::Integer Index)
@@ -113,6 +108,7 @@ void Vendrola::Label1_Click(ui::Integer Index)
         return;
     for (int i = 0; i < chart::kSeriesCount; ++i)
         form_.List1(i).setListIndex(Index - kFirstMonthLabel);
+    updateSpokenMonths();
 }
 
 void Vendrola::Picture1_KeyDown(ui::Key key)
@@ -137,17 +133,22 @@ void Vendrola::Picture1_KeyDown(ui::Key key)
         break;
     }
     Label1_Click(static_cast<ui::Integer>(next + kFirstMonthLabel));
+}
+
+void Vendrola::updateSpokenMonths()
+{
     // For a screen reader the chart's parts are its months, each with its
-    // four values as the lists show them now; the month reached is focused.
+    // four values as the lists show them, and the selected month is the one
+    // reached.
     QStringList months;
     for (int j = 0; j < chart::kMonthCount; ++j) {
         QStringList values;
         for (int i = 0; i < chart::kSeriesCount; ++i)
             values << form_.List1(i).List(j);
-        months << QString::fromUtf8(kMonthNames[j]) + QStringLiteral(": ") +
+        months << QString::fromUtf8(chart::kSpokenMonths[j]) + QStringLiteral(": ") +
                       values.join(QStringLiteral(", "));
     }
-    form_.Picture1->setAccessibleParts(months, next);
+    form_.Picture1->setAccessibleParts(months, form_.List1(0).ListIndex());
 }
 
 } // namespace app

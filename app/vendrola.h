@@ -71,6 +71,10 @@ public:
     void Picture1_KeyDown(ui::Key key);
 
 private:
+    // What a screen reader hears of the chart's months follows the lists:
+    // called whenever their values or the selected month change.
+    void updateSpokenMonths();
+
     ui::Form form_;
     // The series that the next chosen colour goes to, 0..3.
     ui::Long nextSeries = 0;

@@ -36,7 +36,7 @@ QString describeChart(ui::Form &form)
         QStringList values;
         for (int k = 0; k < kSeriesCount; ++k)
             values << form.List1(k).List(j);
-        months << form.Label1(j + 2).text().trimmed() + QStringLiteral(": ") +
+        months << QString::fromUtf8(kSpokenMonths[j]) + QStringLiteral(": ") +
                       values.join(QStringLiteral(", "));
     }
     return QString::fromUtf8("Стълбовидна диаграма в %, по месеци. Серии: ") +

@@ -23,6 +23,12 @@ inline constexpr int kBarStep = 60;   // twips from one bar to the next
 inline constexpr int kMonthGap = 300; // twips added after each month's four bars
 inline constexpr int kBarWidth = 3;   // device pixels
 
+// The months as a screen reader says them, January first.
+inline constexpr std::array<const char *, kMonthCount> kSpokenMonths = {
+    "януари", "февруари", "март",      "април",    "май",     "юни",
+    "юли",    "август",   "септември", "октомври", "ноември", "декември",
+};
+
 // Splits a colour 0x00BBGGRR into its bytes by repeated whole-number division.
 ColorBytes splitColor(ui::Long color);
 // The y of a bar's top for value v on a picture of height H twips.
