@@ -20,7 +20,7 @@ struct Window
     Window()
     {
         window.show();
-        QApplication::setActiveWindow(&form);
+        form.activateWindow();
         if (!QTest::qWaitForWindowActive(&form))
             qFatal("window not active");
     }

@@ -300,7 +300,8 @@ void TestChart::everyPixelIsPaintedAtAnyRatio()
     // With focus the frame shows the focus colour, and only the frame.
     const QRgb focus = ui::designedPalette().color(QPalette::Highlight).rgb();
     QVERIFY(window.pixel(origin) != focus);
-    QApplication::setActiveWindow(&chart.form);
+    chart.form.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&chart.form));
     chart.form.Picture1->setFocus();
     QVERIFY(chart.form.Picture1->hasFocus());
     chart.form.render(&window);

@@ -147,7 +147,7 @@ void TestSoak::randomEventsKeepTheWindowConsistent()
     app::Vendrola window;
     ui::Form &form = window.form();
     window.show();
-    QApplication::setActiveWindow(&form);
+    form.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&form));
 
     std::mt19937_64 random(seed);
