@@ -52,6 +52,11 @@ install(CODE "
         endforeach()
     endif()")
 
+# Every program and DLL installed may load only DLLs of the package or of
+# Windows itself; installing (and so packaging) fails otherwise.
+install(CODE "set(VENDROLA_OBJDUMP ${CMAKE_GET_RUNTIME_DEPENDENCIES_COMMAND})")
+install(SCRIPT windows/check-imports.cmake)
+
 # Licences: Vendrola's; Qt's with where its source came from (written when
 # Qt was built); the compiler runtime's, as Debian's MinGW-w64 packages give them.
 install(FILES LICENSE DESTINATION licences RENAME Vendrola-MIT.txt)
@@ -102,8 +107,23 @@ set(CPACK_NSIS_INSTALLED_ICON_NAME vendrola.exe)
 set(CPACK_NSIS_MUI_ICON ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.ico)
 set(CPACK_NSIS_MUI_UNIICON ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.ico)
 set(CPACK_NSIS_MANIFEST_DPI_AWARE ON)
-# A 64-bit installer for a 64-bit program.
-set(CPACK_NSIS_DEFINES "Target amd64-unicode")
+# A 64-bit installer for a 64-bit program. Installed again, it offers the
+# folder the earlier version went to.
+set(CPACK_NSIS_DEFINES "Target amd64-unicode
+InstallDirRegKey HKCU \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"")
+# An earlier Vendrola in this user's programs is uninstalled first, silently
+# and by its own uninstaller, which knows its files: an upgrade leaves
+# exactly the new version's files, wherever the old one was. (Its
+# uninstaller, run in place, cannot delete itself; that goes after it.)
+set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS
+    "ReadRegStr $0 SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vendrola\" \"UninstallString\"
+  ReadRegStr $1 SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"
+  StrCmp $0 \"\" vendrola_nothing_older
+  StrCmp $1 \"\" vendrola_nothing_older
+  ExecWait '$0 /S _?=$1'
+  Delete \"$1\\Uninstall.exe\"
+  RMDir \"$1\"
+  vendrola_nothing_older:")
 # The template removes the program's registry key but leaves the
 # publisher's above it; the uninstaller removes that too once it is empty.
 # (Run after the template's own deletions.)
