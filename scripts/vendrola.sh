@@ -65,7 +65,8 @@ test)
     # (with leak checks), then as built for users.
     configure_and_build "$build-sanitize" -DVENDROLA_SANITIZE=ON -DBUILD_TESTING=ON
     (cd "$build-sanitize" && ctest --output-on-failure --parallel "$(nproc)")
-    configure_and_build "$build" -DBUILD_TESTING=ON
+    # The Windows packages' checks belong to the Windows command.
+    configure_and_build "$build" -DBUILD_TESTING=ON -DVENDROLA_WINDOWS_PACKAGES=
     cd "$build"
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;
@@ -96,6 +97,7 @@ bench)
     done
     ;;
 windows)
+    source "$here/scripts/qt-source.sh"
     source "$here/windows/build.sh"
     windows_main
     ;;
