@@ -5,6 +5,10 @@
 
 #include <QApplication>
 
+#ifdef Q_OS_WASM
+#include "web/page.h"
+#endif
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,8 +46,9 @@ void reportStartFailure(QtMsgType type, const QMessageLogContext &context, const
 
 bool hasDisplay()
 {
-#ifdef Q_OS_WIN
-    // Windows always has its desktop; the variables below are X11's and Wayland's.
+#if defined(Q_OS_WIN) || defined(Q_OS_WASM)
+    // Windows always has its desktop, and a page its canvas; the variables
+    // below are X11's and Wayland's.
     return true;
 #else
     return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
@@ -64,6 +69,9 @@ int run(int argc, char *argv[])
     qtHandler = qInstallMessageHandler(reportStartFailure);
     QApplication application(argc, argv);
     qInstallMessageHandler(qtHandler);
+#ifdef Q_OS_WASM
+    web::preparePage();
+#endif
     QApplication::setApplicationName(QStringLiteral("vendrola"));
     // Ties the window to its installed desktop entry and icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("bg.vendrola.Vendrola"));

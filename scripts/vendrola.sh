@@ -7,9 +7,11 @@
 #   scripts/vendrola.sh windows install what is missing, build for Windows, make
 #                               the zip and the installer in ./dist, check them
 #                               under Wine
+#   scripts/vendrola.sh web     install what is missing, build the page, leave its
+#                               folder and zip in ./dist, check it in Chromium
 # The build goes to ./build, the sanitizer build of the tests to
 # ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows),
-# the Windows build to ./build-windows.
+# the Windows build to ./build-windows, the page's to ./build-web.
 set -euo pipefail
 
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -65,8 +67,8 @@ test)
     # (with leak checks), then as built for users.
     configure_and_build "$build-sanitize" -DVENDROLA_SANITIZE=ON -DBUILD_TESTING=ON
     (cd "$build-sanitize" && ctest --output-on-failure --parallel "$(nproc)")
-    # The Windows packages' checks belong to the Windows command.
-    configure_and_build "$build" -DBUILD_TESTING=ON -DVENDROLA_WINDOWS_PACKAGES=
+    # The Windows packages' and the page's checks belong to their commands.
+    configure_and_build "$build" -DBUILD_TESTING=ON -DVENDROLA_WINDOWS_PACKAGES= -DVENDROLA_WEB_PAGE=
     cd "$build"
     exec ctest --output-on-failure --parallel "$(nproc)"
     ;;
@@ -101,8 +103,13 @@ windows)
     source "$here/windows/build.sh"
     windows_main
     ;;
+web)
+    source "$here/scripts/qt-source.sh"
+    source "$here/web/build.sh"
+    web_main
+    ;;
 *)
-    echo "usage: $0 run|test|bench|windows" >&2
+    echo "usage: $0 run|test|bench|windows|web" >&2
     exit 2
     ;;
 esac

@@ -3,17 +3,23 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <cmath>
+
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
+constexpr int kFirstPaintTimeoutMs = 30000;
 
 } // namespace
 
-XSession::XSession()
+XSession::XSession(double scale)
 {
+    const QString screen = QStringLiteral("%1x%2x24")
+                               .arg(static_cast<int>(std::ceil(1280 * scale)))
+                               .arg(static_cast<int>(std::ceil(1024 * scale)));
     // Xvfb writes the display number it chose to the descriptor given.
-    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1280x1024x24",
-                                           "-dpi", "96", "-nolisten", "tcp", "-noreset"});
+    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", screen, "-dpi",
+                                           "96", "-nolisten", "tcp", "-noreset"});
     if (!server_.waitForStarted() || !server_.waitForReadyRead(kStartTimeoutMs)) {
         error_ = QStringLiteral("Xvfb did not start: %1").arg(server_.errorString());
         return;
@@ -107,11 +113,13 @@ ProgramWindow::ProgramWindow(const XSession &session, const QStringList &command
                           QString::number(process_.processId()), "--name", "vendrola"});
         if (!found.trimmed().isEmpty()) {
             window_ = found.split('\n').first().trimmed();
-            // Let the first paint reach the screen.
-            session_.waitFor([this](const QImage &screen) {
-                return !capture(screen).isNull() &&
-                       capture(screen).pixel(2, 2) == qRgb(0xC0, 0xC0, 0xFF);
-            });
+            // Let the first paint reach the screen (a page loads first).
+            session_.waitFor(
+                [this](const QImage &screen) {
+                    return !capture(screen).isNull() &&
+                           capture(screen).pixel(2, 2) == qRgb(0xC0, 0xC0, 0xFF);
+                },
+                kFirstPaintTimeoutMs);
             return;
         }
         QThread::msleep(50);

@@ -7,13 +7,16 @@
 #include <QImage>
 #include <QProcess>
 #include <QRect>
+#include <QString>
 
 #include <functional>
 
 class XSession
 {
 public:
-    XSession();
+    // The screen is big enough for two windows side by side at the scale
+    // the program under test runs at.
+    explicit XSession(double scale = 1.0);
     ~XSession();
     XSession(const XSession &) = delete;
     XSession &operator=(const XSession &) = delete;

@@ -59,6 +59,11 @@ Form::Form(QWidget *parent) : QWidget(parent)
     setFont(windowFont());
     setFixedSize(twipsToPixels(layout::kWindow.clientWidth),
                  twipsToPixels(layout::kWindow.clientHeight));
+#ifdef Q_OS_WASM
+    // In a page the window is all the canvas shows, without a frame of its
+    // own: the page, sized to it, is its frame and carries its title.
+    setWindowState(Qt::WindowFullScreen);
+#endif
     // The designed look whatever the desktop's style and colour scheme:
     // every control is drawn in it, so the layout's colours keep their
     // contrast and the lists their row height.

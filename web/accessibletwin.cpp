@@ -1,0 +1,205 @@
+#include "web/accessibletwin.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
+#include <QtGui/private/qguiapplication_p.h>
+
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <functional>
+#include <string>
+
+namespace web {
+
+namespace {
+
+using emscripten::val;
+
+// The page script's twin, which turns descriptions into elements.
+val twinScript()
+{
+    return val::global("vendrolaTwin");
+}
+
+// The ARIA role for a toolkit role; empty for plain text, nullptr for parts
+// of controls that a screen reader does not need, such as scroll bars.
+const char *ariaRole(QAccessibleInterface &face)
+{
+    switch (face.role()) {
+    case QAccessible::Button:
+        return "button";
+    case QAccessible::StaticText:
+        // A label that can be pressed is a button to a screen reader in a
+        // page; Orca calls it a label with a press action.
+        return face.actionInterface() && !face.actionInterface()->actionNames().isEmpty()
+                   ? "button"
+                   : "";
+    case QAccessible::List:
+    case QAccessible::Chart:
+        // The chart's months are chosen with the arrow keys like a list's
+        // items; it says it is a chart.
+        return "listbox";
+    case QAccessible::ListItem:
+        return "option";
+    case QAccessible::EditableText:
+        return "textbox";
+    default:
+        return nullptr;
+    }
+}
+
+// The window that the twin shows: the application's one visible window.
+QWidget *shownWindow()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible())
+            return widget;
+    return nullptr;
+}
+
+// The items of a control that the twin shows as its children: a list's
+// rows, the chart's months.
+QList<QAccessibleInterface *> itemsOf(QAccessibleInterface &control)
+{
+    QList<QAccessibleInterface *> items;
+    if (QAccessibleTableInterface *table = control.tableInterface()) {
+        for (int row = 0; row < table->rowCount(); ++row)
+            if (QAccessibleInterface *cell = table->cellAt(row, 0))
+                items << cell;
+    } else if (control.role() == QAccessible::Chart) {
+        for (int i = 0; i < control.childCount(); ++i)
+            items << control.child(i);
+    }
+    return items;
+}
+
+// Calls visit(interface, id, parent id, role) for every element of the twin,
+// controls in the window's order, each followed by its items.
+void forEachElement(
+    QWidget &window,
+    const std::function<void(QAccessibleInterface &, const std::string &, const std::string &,
+                             const char *)> &visit)
+{
+    QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&window);
+    for (int i = 0; root && i < root->childCount(); ++i) {
+        QAccessibleInterface *control = root->child(i);
+        const char *role = control ? ariaRole(*control) : nullptr;
+        if (!role || control->state().invisible || !control->object())
+            continue;
+        // "Command1(3)" is "twin-Command1-3" in the page.
+        const QString name = control->object()->objectName();
+        const std::string id =
+            "twin-" + QString(name).replace(QLatin1Char('('), QLatin1Char('-')).remove(QLatin1Char(')')).toStdString();
+        visit(*control, id, std::string(), role);
+        const QList<QAccessibleInterface *> items = itemsOf(*control);
+        for (int row = 0; row < items.size(); ++row)
+            visit(*items[row], id + "-" + std::to_string(row), id, ariaRole(*items[row]));
+    }
+}
+
+// Where the keyboard focus is, as a screen reader is told: a list or the
+// chart with a current item has the focus on that item.
+QAccessibleInterface *focusedInterface()
+{
+    QWidget *widget = QApplication::focusWidget();
+    QAccessibleInterface *face = widget ? QAccessible::queryAccessibleInterface(widget) : nullptr;
+    if (face && (face->tableInterface() || face->role() == QAccessible::Chart))
+        if (QAccessibleInterface *item = face->focusChild())
+            return item;
+    return face;
+}
+
+// Describes every element to the page script, which makes, changes or
+// removes elements as needed and moves the page's focus to the focused one.
+void sync()
+{
+    const val twin = twinScript();
+    QWidget *window = shownWindow();
+    if (twin.isUndefined() || !window)
+        return;
+    const QPoint origin = window->geometry().topLeft();
+    QAccessibleInterface *focused = focusedInterface();
+    val nodes = val::array();
+    std::string focusedId;
+    forEachElement(*window, [&](QAccessibleInterface &face, const std::string &id,
+                                const std::string &parent, const char *role) {
+        const QAccessible::State state = face.state();
+        const QRect place = face.rect().translated(-origin);
+        val node = val::object();
+        node.set("id", id);
+        node.set("parent", parent);
+        node.set("role", std::string(role ? role : ""));
+        node.set("name", face.text(QAccessible::Name).toStdString());
+        node.set("description", face.text(QAccessible::Description).toStdString());
+        if (face.role() == QAccessible::EditableText)
+            node.set("value", face.text(QAccessible::Value).toStdString());
+        if (face.role() == QAccessible::Chart)
+            node.set("roleDescription", std::string("диаграма"));
+        node.set("disabled", bool(state.disabled));
+        node.set("selected", bool(state.selected));
+        node.set("readOnly", bool(state.readOnly));
+        node.set("focusable", bool(state.focusable));
+        node.set("left", place.x());
+        node.set("top", place.y());
+        node.set("width", place.width());
+        node.set("height", place.height());
+        nodes.call<void>("push", node);
+        if (&face == focused)
+            focusedId = id;
+    });
+    twin.call<void>("sync", window->windowTitle().toStdString(), nodes, focusedId);
+}
+
+// Every accessibility event may change what the twin shows; the events of
+// one turn of the event loop lead to one description, after it.
+void scheduleSync(QAccessibleEvent *)
+{
+    static bool pending = false;
+    if (pending)
+        return;
+    pending = true;
+    QTimer::singleShot(0, qApp, [] {
+        pending = false;
+        sync();
+    });
+}
+
+// A press on an element from the page, as a screen reader's "activate":
+// the control's press action, as a click on it would.
+void press(const std::string &id)
+{
+    if (QWidget *window = shownWindow())
+        forEachElement(*window, [&id](QAccessibleInterface &face, const std::string &faceId,
+                                      const std::string &, const char *) {
+            QAccessibleActionInterface *actions = face.actionInterface();
+            if (faceId == id && actions &&
+                actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+                actions->doAction(QAccessibleActionInterface::pressAction());
+        });
+}
+
+} // namespace
+
+void installAccessibleTwin()
+{
+    if (twinScript().isUndefined())
+        return;
+    QAccessible::installUpdateHandler(scheduleSync);
+    // The toolkit sends its events only while the platform's accessibility
+    // is active; in a page, nothing else switches it on.
+    if (QPlatformAccessibility *platform =
+            QGuiApplicationPrivate::platformIntegration()->accessibility())
+        platform->setActive(true);
+}
+
+} // namespace web
+
+EMSCRIPTEN_BINDINGS(vendrola_twin)
+{
+    emscripten::function("vendrolaTwinPress", &web::press);
+}

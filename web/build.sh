@@ -1,0 +1,173 @@
+# Vendrola in the browser, built on Debian: Qt from Debian's own qt6-base
+# source built for WebAssembly with Debian's emscripten (once, then cached),
+# Vendrola against it, the page's folder and its zip in dist/, and the checks
+# in Chromium. Sourced by scripts/vendrola.sh, whose install_missing, $here
+# and $build it uses, after scripts/qt-source.sh.
+
+web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
+    dpkg-dev xz-utils emscripten node-acorn python3 python3-fonttools python3-websocket
+    fonts-liberation2
+    chromium
+    xvfb xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev libgl-dev)
+
+# Static, without threads, and only what the window uses: Core, Gui and
+# Widgets with the widgets it shows (and the few that Qt 6.4 cannot build
+# without: menus, menu bars and tool bars), built for size. OpenGL stays on, since
+# the browser platform composes its windows with WebGL. Qt's own fallback
+# fonts are left out of its platform plugin: the page carries the window's
+# font, and those would be a megabyte nobody sees.
+web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_thread=OFF
+    -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
+    -DFEATURE_xml=OFF -DFEATURE_concurrent=OFF -DFEATURE_testlib=OFF
+    -DFEATURE_mimetype_database=OFF -DFEATURE_zstd=OFF
+    -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_imageformat_bmp=OFF
+    -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF -DFEATURE_movie=OFF
+    -DFEATURE_pdf=OFF -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF
+    -DFEATURE_textodfwriter=OFF -DFEATURE_style_stylesheet=OFF -DFEATURE_sessionmanager=OFF
+    -DFEATURE_systemtrayicon=OFF -DFEATURE_tuiotouch=OFF -DFEATURE_undocommand=OFF
+    -DFEATURE_lineedit=OFF -DFEATURE_combobox=OFF -DFEATURE_spinbox=OFF -DFEATURE_tabbar=OFF
+    -DFEATURE_toolbox=OFF -DFEATURE_dockwidget=OFF
+    -DFEATURE_mdiarea=OFF -DFEATURE_statusbar=OFF -DFEATURE_progressbar=OFF
+    -DFEATURE_dial=OFF -DFEATURE_lcdnumber=OFF -DFEATURE_graphicsview=OFF
+    -DFEATURE_graphicseffect=OFF -DFEATURE_syntaxhighlighter=OFF -DFEATURE_calendarwidget=OFF
+    -DFEATURE_datetimeedit=OFF -DFEATURE_keysequenceedit=OFF -DFEATURE_colordialog=OFF
+    -DFEATURE_filedialog=OFF -DFEATURE_fontdialog=OFF -DFEATURE_progressdialog=OFF
+    -DFEATURE_inputdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_wizard=OFF
+    -DFEATURE_textbrowser=OFF -DFEATURE_splashscreen=OFF -DFEATURE_splitter=OFF
+    -DFEATURE_formlayout=OFF -DFEATURE_commandlinkbutton=OFF -DFEATURE_radiobutton=OFF
+    -DFEATURE_tableview=OFF -DFEATURE_treeview=OFF -DFEATURE_columnview=OFF
+    -DFEATURE_datawidgetmapper=OFF -DFEATURE_completer=OFF -DFEATURE_sizegrip=OFF
+    -DFEATURE_whatsthis=OFF -DFEATURE_statustip=OFF)
+
+web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
+dist=$here/dist
+
+# Qt's CMake helpers for the browser expect emscripten's SDK layout: a folder
+# named in EMSDK whose .emscripten names the compiler's root inside it, with
+# emcc there. This one leads to Debian's emscripten.
+web_emsdk() {
+    local sdk=$1
+    mkdir -p "$sdk/upstream/emscripten"
+    echo "EMSCRIPTEN_ROOT = emsdk_path + '/upstream/emscripten'" >"$sdk/.emscripten"
+    ln -sfn /usr/bin/emcc "$sdk/upstream/emscripten/emcc"
+    ln -sfn /usr/share/emscripten/cmake "$sdk/upstream/emscripten/cmake"
+    export EMSDK=$sdk EMSCRIPTEN=/usr/share/emscripten
+    # emscripten's JavaScript optimizer needs acorn, which Debian keeps here.
+    export NODE_PATH=/usr/share/nodejs
+}
+
+# Sets web_qt_prefix to the folder of the browser's Qt, building it first if
+# the cache has none for this source version, these options and this
+# emscripten; VENDROLA_WEB_QT names another.
+web_qt() {
+    local version key prefix work
+    # A Qt of the user's own, as for relinking the page with another Qt.
+    if [ -n "${VENDROLA_WEB_QT:-}" ]; then
+        web_qt_prefix=$VENDROLA_WEB_QT
+        return
+    fi
+    version=$(qt_source_version)
+    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f web_qt_patch;
+             emcc --version | sed -n 1p; } | sha256sum | cut -c1-12)
+    prefix=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/qt-${version%%+*}-wasm-$key
+    web_qt_prefix=$prefix
+    [ -f "$prefix/.complete" ] && return
+    echo "== Qt $version for the browser: not in the cache, building it into $prefix"
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    work=$(mktemp -d)
+    qt_source_fetch "$work"
+    web_qt_patch "$work/src"
+    web_emsdk "$work/emsdk"
+    cmake -G Ninja -S "$work/src" -B "$work/build" \
+        -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
+        -DEMSCRIPTEN_ROOT_PATH=/usr/share/emscripten \
+        -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DCMAKE_INSTALL_PREFIX="$prefix" "${web_qt_options[@]}"
+    cmake --build "$work/build" --parallel "$(nproc)"
+    cmake --install "$work/build"
+
+    local doc=$prefix/share/doc/qt6-base
+    mkdir -p "$doc"
+    cp "$work/src/LICENSES/LGPL-3.0-only.txt" "$work/src/LICENSES/GPL-3.0-only.txt" "$doc/"
+    cp "$work/src/debian/copyright" "$doc/copyright"
+    {
+        qt_source_notice WebAssembly "${web_qt_options[@]}"
+        echo "Built for WebAssembly with Debian's emscripten:"
+        echo "    $(emcc --version | sed -n 1p)"
+        echo "Two changes to the source: the platform plugin does not carry Qt's fallback"
+        echo "fonts (DejaVu Sans, DejaVu Sans Mono, Bitstream Vera Sans), since the page"
+        echo "brings its own font; src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>,"
+        echo "which it needs when the widgets left out above do not include it."
+    } >"$doc/SOURCE.txt"
+    rm -rf "$work"
+    touch "$prefix/.complete"
+}
+
+# Two changes to Qt's source: Qt's fallback fonts are left out of the
+# browser's platform plugin, which then finds only the fonts the program
+# registers; and the common style's private header includes the QHash it
+# uses, which without the widgets left out above nothing includes for it.
+web_qt_patch() {
+    local plugin=$1/src/plugins/platforms/wasm/CMakeLists.txt
+    local style=$1/src/widgets/styles/qcommonstyle_p.h
+    grep -q 'src/3rdparty/wasm/DejaVuSans.ttf' "$plugin"
+    sed -i '/"${QtBase_SOURCE_DIR}\/src\/3rdparty\/wasm\/[A-Za-z]*\.ttf"/d' "$plugin"
+    grep -qx '#include "qstyleoption.h"' "$style"
+    sed -i 's|^#include "qstyleoption.h"$|&\n#include <QtCore/qhash.h>|' "$style"
+}
+
+web_main() {
+    # A step that fails inside $(...) fails the command too.
+    shopt -s inherit_errexit
+    # The page is made for the browser platform of Debian 12's Qt 6.4. Qt 6.5
+    # and later (Debian 13's) start a page through another loader, put the
+    # window in elements of its own and bring their own accessibility
+    # bridge, which says less than the page's twin; the page is not made for
+    # them yet.
+    local release
+    release=$(. /etc/os-release && echo "${VERSION_ID:-}")
+    if [ "$release" != 12 ]; then
+        echo "vendrola: the page is built on Debian 12, with its Qt 6.4 for the browser." >&2
+        echo "vendrola: this is Debian ${release:-of an unknown release}, whose Qt starts a page in" \
+            "another way that the page does not use yet; build it on Debian 12 (a container or" \
+            "chroot will do)." >&2
+        return 1
+    fi
+    install_missing "${web_packages[@]}"
+    local started=$SECONDS web_qt_prefix
+    web_qt
+    echo "== Qt for the browser: $web_qt_prefix ($((SECONDS - started)) s)"
+
+    web_emsdk "$web_build/emsdk"
+    # A build made with another Qt starts afresh, as the Windows one does.
+    local toolchain=$web_qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake fresh=()
+    if [ -f "$web_build/CMakeCache.txt" ] &&
+        [ "$(sed -n "s/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p" "$web_build/CMakeCache.txt")" != "$toolchain" ]; then
+        fresh=(--fresh)
+    fi
+    cmake "${fresh[@]}" -S "$here" -B "$web_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    cmake --build "$web_build" --parallel "$(nproc)"
+    local version folder
+    version=$(sed -n 's/^project(Vendrola VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
+    folder=$dist/vendrola-$version-web
+    rm -rf "$folder" "$dist/vendrola-$version-web.zip"
+    cmake --install "$web_build" --prefix "$folder"
+    (cd "$web_build" && cpack -B "$dist")
+    rm -rf "$dist/_CPack_Packages"
+    ls -l "$dist"
+
+    echo "== Checks of the page in Chromium"
+    # Tests of the Linux build's, told where the page is: its real-window
+    # test opens the page in Chromium, the page's own check reads what
+    # Chromium's accessibility tree holds and opens the page offline.
+    cmake -S "$here" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DBUILD_TESTING=ON -DVENDROLA_WEB_PAGE="$folder"
+    cmake --build "$build" --parallel "$(nproc)" --target tst_e2e
+    (cd "$build" && ctest --output-on-failure -L web)
+
+    echo "== The page's size and how soon it shows"
+    /usr/bin/python3 "$here/bench/web_bench.py" "$folder"
+}
