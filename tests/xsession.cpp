@@ -18,8 +18,8 @@ XSession::XSession(double scale)
                                .arg(static_cast<int>(std::ceil(1280 * scale)))
                                .arg(static_cast<int>(std::ceil(1024 * scale)));
     // Xvfb writes the display number it chose to the descriptor given.
-    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", screen, "-dpi",
-                                           "96", "-nolisten", "tcp", "-noreset"});
+    server_.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", screen, "-dpi", "96",
+                                           "-nolisten", "tcp", "-noreset"});
     if (!server_.waitForStarted() || !server_.waitForReadyRead(kStartTimeoutMs)) {
         error_ = QStringLiteral("Xvfb did not start: %1").arg(server_.errorString());
         return;

@@ -2,11 +2,11 @@
 
 #include <QAccessible>
 #include <QApplication>
-#include <QTimer>
-#include <QWidget>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <QtGui/private/qguiapplication_p.h>
+#include <QTimer>
+#include <QWidget>
 
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
@@ -36,9 +36,8 @@ const char *ariaRole(QAccessibleInterface &face)
     case QAccessible::StaticText:
         // A label that can be pressed is a button to a screen reader in a
         // page; Orca calls it a label with a press action.
-        return face.actionInterface() && !face.actionInterface()->actionNames().isEmpty()
-                   ? "button"
-                   : "";
+        return face.actionInterface() && !face.actionInterface()->actionNames().isEmpty() ? "button"
+                                                                                          : "";
     case QAccessible::List:
     case QAccessible::Chart:
         // The chart's months are chosen with the arrow keys like a list's
@@ -80,10 +79,9 @@ QList<QAccessibleInterface *> itemsOf(QAccessibleInterface &control)
 
 // Calls visit(interface, id, parent id, role) for every element of the twin,
 // controls in the window's order, each followed by its items.
-void forEachElement(
-    QWidget &window,
-    const std::function<void(QAccessibleInterface &, const std::string &, const std::string &,
-                             const char *)> &visit)
+void forEachElement(QWidget &window,
+                    const std::function<void(QAccessibleInterface &, const std::string &,
+                                             const std::string &, const char *)> &visit)
 {
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&window);
     for (int i = 0; root && i < root->childCount(); ++i) {
@@ -93,8 +91,10 @@ void forEachElement(
             continue;
         // "Command1(3)" is "twin-Command1-3" in the page.
         const QString name = control->object()->objectName();
-        const std::string id =
-            "twin-" + QString(name).replace(QLatin1Char('('), QLatin1Char('-')).remove(QLatin1Char(')')).toStdString();
+        const std::string id = "twin-" + QString(name)
+                                             .replace(QLatin1Char('('), QLatin1Char('-'))
+                                             .remove(QLatin1Char(')'))
+                                             .toStdString();
         visit(*control, id, std::string(), role);
         const QList<QAccessibleInterface *> items = itemsOf(*control);
         for (int row = 0; row < items.size(); ++row)
