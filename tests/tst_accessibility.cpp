@@ -276,21 +276,18 @@ void TestAccessibility::chartMonthsFollowTheLists()
     QCOMPARE(announcedName(w.form.Picture1), spokenMonth(w.form, 5));
     QCOMPARE(chart->focusChild(), chart->child(5));
 
-    // "Изчисти" makes new values: each month says its new name at once, and
-    // none is reached until the next key.
-    const QString juneBefore = spokenMonth(w.form, 5);
+    // "Изчисти" makes new values: the months say their new names at once,
+    // and none is reached until the next key.
     heard.clear();
     click(w.form.Command3(1));
-    QVERIFY(spokenMonth(w.form, 5) != juneBefore || spokenMonth(w.form, 0) != juneBefore);
-    QStringList renamed;
-    for (const Heard &h : heard)
-        if (h.type == QAccessible::NameChanged && h.object == w.form.Picture1)
-            renamed << h.name;
-    for (int m = 0; m < 12; ++m)
-        QCOMPARE(chart->child(m)->text(QAccessible::Name), spokenMonth(w.form, m));
-    QVERIFY(!renamed.isEmpty());
-    for (const QString &name : renamed)
-        QVERIFY2(name.contains(": "), qPrintable(name));
+    int renamed = 0;
+    for (const Heard &h : heard) {
+        if (h.type == QAccessible::NameChanged && h.object == w.form.Picture1) {
+            QCOMPARE(h.name, spokenMonth(w.form, h.child));
+            ++renamed;
+        }
+    }
+    QVERIFY(renamed > 0);
     QCOMPARE(announcedChild(w.form.Picture1), -2);
     w.form.Picture1->setFocus();
     heard.clear();

@@ -37,9 +37,8 @@ MONTHS = ["януари", "февруари", "март", "април", "май"
 
 
 class Files(http.server.SimpleHTTPRequestHandler):
-    extensions_map = {".wasm": "application/wasm", ".js": "text/javascript",
-                      ".webmanifest": "application/manifest+json", ".html": "text/html",
-                      ".png": "image/png", ".txt": "text/plain", "": "application/octet-stream"}
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".webmanifest": "application/manifest+json"}
     missing = []
 
     def send_error(self, code, *args, **kwargs):
