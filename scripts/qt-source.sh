@@ -1,5 +1,6 @@
 # Debian's own qt6-base source, for the Qt builds of the platforms Debian has
-# no Qt for (Windows, the browser). Sourced by their build scripts.
+# no Qt for (Windows, the browser), and Vendrola's build with such a Qt.
+# Sourced by their build scripts, after scripts/vendrola.sh set $here.
 
 # The version of the host's Qt: its tools (moc, rcc, uic) build the other
 # platforms' Qt, so both come from the same source version.
@@ -45,4 +46,19 @@ qt_source_notice() {
     echo "publishes it; 'apt-get source qt6-base=$version' fetches that source."
     echo "Configured with:"
     printf '    %s\n' "$@"
+}
+
+# build_with_qt DIR QT_PREFIX BUILD_TYPE: configures and builds Vendrola in
+# DIR with the Qt in QT_PREFIX. A build made with another Qt (an older
+# cached one, say) starts afresh: its cache would keep the Qt it was first
+# configured with.
+build_with_qt() {
+    local dir=$1 toolchain=$2/lib/cmake/Qt6/qt.toolchain.cmake type=$3 fresh=()
+    if [ -f "$dir/CMakeCache.txt" ] &&
+        [ "$(sed -n "s/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p" "$dir/CMakeCache.txt")" != "$toolchain" ]; then
+        fresh=(--fresh)
+    fi
+    cmake "${fresh[@]}" -S "$here" -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE="$type" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    cmake --build "$dir" --parallel "$(nproc)"
 }

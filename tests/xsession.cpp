@@ -8,6 +8,8 @@
 namespace {
 
 constexpr int kStartTimeoutMs = 10000;
+// A browser with a fresh profile can take long to show a page on a busy
+// machine; the waits end as soon as the window is there.
 constexpr int kFirstPaintTimeoutMs = 30000;
 
 } // namespace
@@ -106,7 +108,7 @@ ProgramWindow::ProgramWindow(const XSession &session, const QStringList &command
         return;
     QElapsedTimer clock;
     clock.start();
-    while (clock.elapsed() < kStartTimeoutMs) {
+    while (clock.elapsed() < kFirstPaintTimeoutMs) {
         const QString found =
             session_.run(QStringLiteral("xdotool"),
                          {"search", "--all", "--onlyvisible", "--pid",

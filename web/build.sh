@@ -141,15 +141,7 @@ web_main() {
     echo "== Qt for the browser: $web_qt_prefix ($((SECONDS - started)) s)"
 
     web_emsdk "$web_build/emsdk"
-    # A build made with another Qt starts afresh, as the Windows one does.
-    local toolchain=$web_qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake fresh=()
-    if [ -f "$web_build/CMakeCache.txt" ] &&
-        [ "$(sed -n "s/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p" "$web_build/CMakeCache.txt")" != "$toolchain" ]; then
-        fresh=(--fresh)
-    fi
-    cmake "${fresh[@]}" -S "$here" -B "$web_build" -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
-    cmake --build "$web_build" --parallel "$(nproc)"
+    build_with_qt "$web_build" "$web_qt_prefix" MinSizeRel
     local version folder
     version=$(sed -n 's/^project(Vendrola VERSION \([0-9.]*\).*/\1/p' "$here/CMakeLists.txt")
     folder=$dist/vendrola-$version-web

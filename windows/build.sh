@@ -1,8 +1,8 @@
 # Vendrola for Windows x64, built on Debian: Qt from Debian's own qt6-base
 # source cross-compiled with MinGW-w64 (once, then cached), Vendrola against
 # it, the zip and the installer in dist/, and the checks under Wine.
-# Sourced by scripts/vendrola.sh, whose install_missing, configure_and_build,
-# $here and $build it uses.
+# Sourced by scripts/vendrola.sh, after scripts/qt-source.sh, whose
+# install_missing, $here and $build it uses.
 
 windows_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
     dpkg-dev xz-utils g++-mingw-w64-x86-64-posix nsis wine wine64 fonts-liberation2
@@ -83,16 +83,7 @@ windows_main() {
     windows_qt
     echo "== Qt for Windows: $qt_prefix ($((SECONDS - started)) s)"
 
-    # A build made with another Qt (an older cached one, say) starts afresh:
-    # the cache would keep the Qt it was first configured with.
-    local toolchain=$qt_prefix/lib/cmake/Qt6/qt.toolchain.cmake fresh=()
-    if [ -f "$windows_build/CMakeCache.txt" ] &&
-        [ "$(sed -n "s/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p" "$windows_build/CMakeCache.txt")" != "$toolchain" ]; then
-        fresh=(--fresh)
-    fi
-    cmake "${fresh[@]}" -S "$here" -B "$windows_build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
-    cmake --build "$windows_build" --parallel "$(nproc)"
+    build_with_qt "$windows_build" "$qt_prefix" Release
     rm -rf "$windows_build/_CPack_Packages"
     (cd "$windows_build" && cpack -B "$dist")
     rm -rf "$dist/_CPack_Packages"
