@@ -12,9 +12,11 @@ real-window test) and VENDROLA_WEB_SCRATCH (profiles).
 """
 
 import functools
+import glob
 import http.server
 import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -78,6 +80,8 @@ def e2e(scale):
     test = os.environ["VENDROLA_E2E"]
     status = subprocess.call([test], cwd=os.path.dirname(test), env=environment)
     server.shutdown()
+    for folder in glob.glob(f"{SCRATCH}/profile-*"):
+        shutil.rmtree(folder, ignore_errors=True)
     return status
 
 
@@ -85,7 +89,7 @@ class DevTools:
     """Chromium's DevTools protocol on one page, with the events it sent."""
 
     def __init__(self, url):
-        folder = profile()
+        self.folder = folder = profile()
         self.process = subprocess.Popen(CHROMIUM + ["--headless=new", "--remote-debugging-port=0",
                                                     f"--user-data-dir={folder}", url],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
@@ -141,6 +145,7 @@ class DevTools:
     def close(self):
         self.process.kill()
         self.process.wait()
+        shutil.rmtree(self.folder, ignore_errors=True)
 
 
 def until(condition, seconds=60):
