@@ -14,6 +14,9 @@
 # real-window test) and VENDROLA_WINE_SCRATCH.
 set -euo pipefail
 shopt -s inherit_errexit
+# Wine reads command lines and file names in the locale's character set;
+# the Cyrillic folder needs UTF-8, whatever locale the caller has.
+export LC_ALL=C.UTF-8
 
 version=$VENDROLA_VERSION
 zip=$VENDROLA_WINDOWS_PACKAGES/vendrola-$version-windows-x64.zip
