@@ -32,6 +32,7 @@ Vendrola::Vendrola(QObject *parent) : QObject(parent)
     connect(&form_.Command3, &ui::ControlArrayBase::Click, this, &Vendrola::Command3_Click);
     connect(&form_.Label1, &ui::ControlArrayBase::Click, this, &Vendrola::Label1_Click);
     connect(form_.Picture1, &ui::PictureBox::KeyDown, this, &Vendrola::Picture1_KeyDown);
+    connect(form_.Picture1, &ui::PictureBox::PartPress, this, &Vendrola::Picture1_PartPress);
 
     // What a screen reader hears: the series headers name their colour, the
     // list items their month, and the month labels can be pressed.
@@ -133,6 +134,11 @@ void Vendrola::Picture1_KeyDown(ui::Key key)
         break;
     }
     Label1_Click(static_cast<ui::Integer>(next + kFirstMonthLabel));
+}
+
+void Vendrola::Picture1_PartPress(int month)
+{
+    Label1_Click(static_cast<ui::Integer>(month + kFirstMonthLabel));
 }
 
 void Vendrola::updateSpokenMonths()

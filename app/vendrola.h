@@ -69,6 +69,9 @@ public:
     // month, Home and End go to January and December, as a click on that
     // month's label would.
     void Picture1_KeyDown(ui::Key key);
+    // A screen reader's press on one of the chart's months, as a click on
+    // that month's label.
+    void Picture1_PartPress(int month);
 
 private:
     // What a screen reader hears of the chart's months follows the lists:

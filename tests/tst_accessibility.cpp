@@ -353,6 +353,14 @@ void TestAccessibility::monthLabelsCanBePressed()
     may->doAction(QAccessibleActionInterface::pressAction());
     for (int i = 0; i < 4; ++i)
         QCOMPARE(w.form.List1(i).ListIndex(), 4);
+    // So can the chart's months, as the labels under them.
+    QAccessibleInterface *october =
+        QAccessible::queryAccessibleInterface(w.form.Picture1)->child(9);
+    QVERIFY(october && october->actionInterface());
+    october->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    for (int i = 0; i < 4; ++i)
+        QCOMPARE(w.form.List1(i).ListIndex(), 9);
+    QVERIFY(october->state().selected);
     // The title and the prompt do nothing when clicked, and offer nothing.
     for (int title : {0, 1}) {
         QAccessibleInterface *label = QAccessible::queryAccessibleInterface(&w.form.Label1(title));

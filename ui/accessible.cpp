@@ -46,7 +46,7 @@ private:
 
 // One named part of the picture's drawing, such as a month of the chart: a
 // child of the picture that can be focused but is no widget of its own.
-class PicturePartInterface : public QAccessibleInterface
+class PicturePartInterface : public QAccessibleInterface, public QAccessibleActionInterface
 {
 public:
     PicturePartInterface(PictureBox *picture, int index) : picture_(picture), index_(index) {}
@@ -71,6 +71,24 @@ public:
     QAccessibleInterface *focusChild() const override { return nullptr; }
     QAccessible::Role role() const override { return QAccessible::ListItem; }
     void setText(QAccessible::Text, const QString &) override {}
+    void *interface_cast(QAccessible::InterfaceType type) override
+    {
+        return type == QAccessible::ActionInterface
+                   ? static_cast<QAccessibleActionInterface *>(this)
+                   : nullptr;
+    }
+
+    // A part is pressed as the control it stands for would be clicked.
+    QStringList actionNames() const override
+    {
+        return isValid() ? QStringList{pressAction()} : QStringList{};
+    }
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction() && isValid())
+            picture_->pressAccessiblePart(index_);
+    }
+    QStringList keyBindingsForAction(const QString &) const override { return {}; }
 
     QString text(QAccessible::Text t) const override
     {

@@ -54,6 +54,12 @@ void PictureBox::setAccessibleParts(const QStringList &names, int current)
     }
 }
 
+void PictureBox::pressAccessiblePart(int index)
+{
+    if (index >= 0 && index < accessibleParts_.size() && isEnabled())
+        emit PartPress(index);
+}
+
 void PictureBox::Cls()
 {
     strokes_.clear();

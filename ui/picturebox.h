@@ -60,9 +60,12 @@ public:
     void setAccessibleParts(const QStringList &names, int current);
     const QStringList &accessibleParts() const { return accessibleParts_; }
     int currentAccessiblePart() const { return currentAccessiblePart_; }
+    // A screen reader's press on a part, which the logic hears as PartPress.
+    void pressAccessiblePart(int index);
 
 signals:
     void KeyDown(ui::Key key);
+    void PartPress(int index);
 
 protected:
     void paintEvent(QPaintEvent *event) override;
