@@ -5,10 +5,11 @@
 #   scripts/vendrola.sh test    install what is missing, build, run all tests
 #   scripts/vendrola.sh bench   install what is missing, build, run the benchmarks
 #   scripts/vendrola.sh windows install what is missing, build for Windows, make
-#                               the zip and the installer in ./dist, check them
+#                               the zip, the installer and the MSI in ./dist, check them
 #                               under Wine
 #   scripts/vendrola.sh web     install what is missing, build the page, leave its
-#                               folder and zip in ./dist, check it in Chromium
+#                               folder and zip in ./dist, check it in Chromium,
+#                               Firefox and WebKit
 # The build goes to ./build, the sanitizer build of the tests to
 # ./build-sanitize (VENDROLA_BUILD_DIR overrides the first; the second follows),
 # the Windows build to ./build-windows, the page's to ./build-web.

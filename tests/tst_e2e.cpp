@@ -307,6 +307,12 @@ void TestEndToEnd::keyboardAloneWorksTheWindow()
         return image.pixel(barBottom(11, 3)) == kPictureBackground &&
                image.pixel(facePoint(0)) == rgb(app::kPalette[0]);
     }));
+    // Back out of the text box to the last colour, which goes to series 01.
+    window_->key("shift+Tab shift+Tab space");
+    QVERIFY(waitForWindow([](const QImage &image) {
+        return image.pixel(controlRect(Array::Label2, 0).topLeft() + QPoint(1, 1)) ==
+               rgb(app::kPalette[7]);
+    }));
     shot();
 }
 

@@ -1,16 +1,22 @@
 #!/usr/bin/python3
-"""The page in Chromium, served from 127.0.0.1 as a static host would.
+"""The page in a browser, served from 127.0.0.1 as a static host would.
 
-  web_check.py e2e SCALE        the real-window test against the page in an app window
-  web_check.py page             what Chromium's accessibility tree holds, the focus as
-                                the keyboard moves it, a quiet console, installability,
-                                and the page opened again with the server gone
-  web_check.py browser SCALE URL  (for the real-window test) a fresh Chromium app window
+  web_check.py e2e ENGINE SCALE   the real-window test against the page in a window of
+                                  its own, in Chromium, Firefox or WebKit
+  web_check.py page chromium      what Chromium's accessibility tree holds, the focus as
+                                  the keyboard moves it, a quiet console, installability,
+                                  the page opened again with the server gone, a new build
+                                  reaching it, phones and a tablet, the page as a file
+  web_check.py page ENGINE        what Firefox or WebKit hands a screen reader over AT-SPI
+                                  (in a D-Bus session of its own: dbus-run-session)
+  web_check.py browser ENGINE SCALE URL  (for the real-window test) a fresh browser
+                                  window whose inside is the page, at the window's size
 
 From CTest: VENDROLA_WEB_PAGE (the page's folder), VENDROLA_E2E (the
 real-window test) and VENDROLA_WEB_SCRATCH (profiles).
 """
 
+import base64
 import functools
 import glob
 import http.server
@@ -51,9 +57,10 @@ class Files(http.server.SimpleHTTPRequestHandler):
         pass
 
 
-def serve():
-    handler = functools.partial(Files, directory=os.environ["VENDROLA_WEB_PAGE"])
-    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+def serve(folder=None, port=0):
+    handler = functools.partial(Files, directory=folder or os.environ["VENDROLA_WEB_PAGE"])
+    http.server.ThreadingHTTPServer.allow_reuse_address = True
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", port), handler)
     threading.Thread(target=server.serve_forever, daemon=True).start()
     return server, f"http://127.0.0.1:{server.server_address[1]}/"
 
@@ -67,14 +74,67 @@ def profile():
     return folder
 
 
-def browser(scale, url):
-    os.execv(CHROMIUM[0], CHROMIUM + [f"--user-data-dir={profile()}", f"--app={url}",
-                                      "--window-size=609,367", f"--force-device-scale-factor={scale}"])
+# Firefox without its toolbars, in the window manager's frame, quiet at its
+# first start, the page's window in CSS pixels at the scale given.
+FIREFOX_PREFERENCES = {
+    "toolkit.legacyUserProfileCustomizations.stylesheets": True, "browser.tabs.inTitlebar": 0,
+    "browser.shell.checkDefaultBrowser": False, "browser.aboutwelcome.enabled": False,
+    "browser.startup.homepage_override.mstone": "ignore", "app.update.enabled": False,
+    "datareporting.policy.dataSubmissionEnabled": False, "browser.warnOnQuit": False,
+    "toolkit.telemetry.reportingpolicy.firstRun": False, "webgl.force-enabled": True,
+    "network.connectivity-service.enabled": False, "browser.safebrowsing.update.enabled": False,
+}
 
 
-def e2e(scale):
+def firefox(scale, url):
+    folder = profile()
+    preferences = dict(FIREFOX_PREFERENCES, **{"layout.css.devPixelsPerPx": str(scale)})
+    with open(f"{folder}/user.js", "w") as user:
+        user.writelines(f'user_pref("{k}", {json.dumps(v)});\n' for k, v in preferences.items())
+    os.makedirs(f"{folder}/chrome")
+    with open(f"{folder}/chrome/userChrome.css", "w") as chrome:
+        chrome.write("#navigator-toolbox { visibility: collapse !important; }\n")
+    with open(f"{folder}/xulstore.json", "w") as store:
+        json.dump({"chrome://browser/content/browser.xhtml": {"main-window": {
+            "width": "609", "height": "367", "sizemode": "normal"}}}, store)
+    os.execv("/usr/bin/firefox-esr", ["firefox-esr", "--no-remote", "--profile", folder, url])
+
+
+def webkit(scale, url):
+    """WebKitGTK, the engine of Safari and of every browser on an iPhone or
+    iPad, in a window of its own: the window is the web view."""
+    folder = profile()
+    os.environ.update(GDK_SCALE=str(scale), XDG_DATA_HOME=folder, XDG_CACHE_HOME=folder)
+    import gi  # python3-gi, gir1.2-webkit2-4.1
+    gi.require_version("Gtk", "3.0")
+    gi.require_version("WebKit2", "4.1")
+    from gi.repository import Gtk, WebKit2
+    window, view = Gtk.Window(), WebKit2.WebView()
+    view.get_settings().set_enable_webgl(True)
+    window.add(view)
+    window.set_default_size(609, 367)
+    window.set_resizable(False)
+    view.connect("notify::title", lambda *_: window.set_title(view.get_title() or ""))
+    window.connect("destroy", lambda *_: Gtk.main_quit())
+    view.load_uri(url)
+    window.show_all()
+    Gtk.main()
+
+
+def browser(engine, scale, url):
+    if engine == "firefox":
+        firefox(scale, url)
+    elif engine == "webkit":
+        webkit(scale, url)
+    else:
+        os.execv(CHROMIUM[0], CHROMIUM + [f"--user-data-dir={profile()}", f"--app={url}",
+                                          "--window-size=609,367",
+                                          f"--force-device-scale-factor={scale}"])
+
+
+def e2e(engine, scale):
     server, url = serve()
-    command = f"/usr/bin/python3 {os.path.abspath(__file__)} browser {scale} {url}"
+    command = f"/usr/bin/python3 {os.path.abspath(__file__)} browser {engine} {scale} {url}"
     environment = dict(os.environ, VENDROLA_E2E_COMMAND=command, VENDROLA_E2E_SCALE=scale,
                        QT_QPA_PLATFORM="offscreen")
     test = os.environ["VENDROLA_E2E"]
@@ -88,10 +148,12 @@ def e2e(scale):
 class DevTools:
     """Chromium's DevTools protocol on one page, with the events it sent."""
 
-    def __init__(self, url):
+    def __init__(self, url, before=None):
+        """Opens url; before(self), if given, prepares the page first (a device to emulate)."""
         self.folder = folder = profile()
         self.process = subprocess.Popen(CHROMIUM + ["--headless=new", "--remote-debugging-port=0",
-                                                    f"--user-data-dir={folder}", url],
+                                                    f"--user-data-dir={folder}",
+                                                    "about:blank" if before else url],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = f"{folder}/DevToolsActivePort"
         until(lambda: os.path.exists(port_file) and open(port_file).read().count("\n") >= 1)
@@ -102,6 +164,9 @@ class DevTools:
         self.next_id, self.events = 0, []
         for domain in ("Page", "Runtime", "Log", "Accessibility"):
             self.call(f"{domain}.enable")
+        if before:
+            before(self)
+            self.call("Page.navigate", url=url)
 
     def call(self, method, **params):
         self.next_id += 1
@@ -119,23 +184,44 @@ class DevTools:
                            returnByValue=True)
         return result["result"].get("value")
 
-    def key(self, key, code, keycode):
+    KEYS = {"space": (" ", "Space", 32), "Tab": ("Tab", "Tab", 9),
+            "Right": ("ArrowRight", "ArrowRight", 39), "End": ("End", "End", 35)}
+
+    def press(self, name):
+        key, code, keycode = self.KEYS[name]
         for kind in ("keyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, key=key, code=code,
                       windowsVirtualKeyCode=keycode, text=key if kind == "keyDown" and key == " " else "")
         time.sleep(0.2)
 
+    def activate(self, role, name):
+        """What a screen reader's activate does in Chromium: a click on the element."""
+        self.evaluate(f"[...document.querySelectorAll('#twin [role={role}]')].find((e) => "
+                      f"e.getAttribute('aria-label') === {json.dumps(name)}).click()")
+        time.sleep(0.3)
+
     def tree(self):
-        """(role, name, description, focused, selected) of every node a screen reader gets."""
-        nodes = []
-        for node in self.call("Accessibility.getFullAXTree")["nodes"]:
-            if node.get("ignored"):
-                continue
-            properties = {p["name"]: p["value"].get("value") for p in node.get("properties", [])}
-            nodes.append((node.get("role", {}).get("value"), node.get("name", {}).get("value", ""),
-                          node.get("description", {}).get("value", ""),
-                          bool(properties.get("focused")), bool(properties.get("selected"))))
-        return nodes
+        """(role, name, description, focused, selected) of every node a screen reader gets,
+        in the page's order."""
+        nodes = {node["nodeId"]: node
+                 for node in self.call("Accessibility.getFullAXTree")["nodes"]}
+        ordered = []
+
+        def walk(node):
+            if not node.get("ignored"):
+                properties = {p["name"]: p["value"].get("value")
+                              for p in node.get("properties", [])}
+                ordered.append((node.get("role", {}).get("value"),
+                                node.get("name", {}).get("value", ""),
+                                node.get("description", {}).get("value", ""),
+                                bool(properties.get("focused")), bool(properties.get("selected"))))
+            for child in node.get("childIds", []):
+                if child in nodes:
+                    walk(nodes[child])
+        for node in nodes.values():
+            if not node.get("parentId"):
+                walk(node)
+        return ordered
 
     def focused(self):
         """The focused node; the document around it counts as focused too."""
@@ -165,52 +251,82 @@ def check(what, condition):
         failures.append(what)
 
 
-def page():
-    server, url = serve()
-    chromium = DevTools(url)
-    twin_up = "document.querySelectorAll('#twin [role=option]').length >= 60"
-    until(lambda: chromium.evaluate(twin_up))
-    tree = chromium.tree()
+def heard(reader, engine):
+    """What a screen reader finds in the page and hears as the keyboard works it, read
+    from the browser's accessibility tree: reader.tree() gives (role, name, description,
+    focused, selected) of each node in the page's order, in Chromium's role names."""
+    tree = reader.tree()
     names = {(role, name) for role, name, *_ in tree}
-    check("the page's title is the window's",
-          chromium.evaluate("document.title").startswith("www.vendrola.bg ИТ"))
-    check("the colour buttons say their colour and that it is free",
+    check(f"{engine}: the colour buttons say their colour and that it is free",
           all(("button", f"Цвят {c} – свободен") in names for c in COLOURS))
-    check("the action buttons and the labels are there",
+    check(f"{engine}: the action buttons and the labels are there",
           {("button", "Изведи"), ("button", "Изчисти"), ("StaticText", "Изберете цвят"),
            ("button", "Jan"), ("StaticText", "04 - Обем информация")} <= names)
-    values = chromium.evaluate("""[0, 1, 2, 3].map((i) => [...document.querySelectorAll(
-        `#twin-List1-${i} [role=option]`)].map((item) => item.getAttribute('aria-label')
-        .split(': ')[1]))""")
-    check("each list is a list box of its series, its items 'month: value'",
-          all(("listbox", f"Серия 0{i + 1}") in {(r, n.split(" –")[0]) for r, n in names}
+    # Each list's values, from its items as they follow it.
+    values, current = [], None
+    for role, name, *_ in tree:
+        if role == "listbox":
+            current = [] if name.startswith("Серия") else None
+            if current is not None:
+                values.append(current)
+        elif role == "option" and current is not None:
+            current.append(name.split(": ")[1])
+    check(f"{engine}: each list is a list box of its series, its items 'month: value'",
+          len(values) == 4 and all(
+              ("listbox", f"Серия 0{i + 1}") in {(r, n.split(" –")[0]) for r, n in names}
+              and len(values[i]) == 12
               and all(("option", f"{MONTHS[j]}: {values[i][j]}") in names for j in range(12))
               for i in range(4)))
+    if len(values) != 4 or any(len(series) != 12 for series in values):
+        return
     chart = [node for node in tree if node[1] == "Диаграма на посещенията"]
-    check("the chart is there with its description",
+    check(f"{engine}: the chart is there with its description",
           len(chart) == 1 and chart[0][0] == "listbox" and chart[0][2] == "празна")
 
     def month(j):
         return f"{MONTHS[j]}: " + ", ".join(values[i][j] for i in range(4))
-    check("the chart's months say their four values", ("option", month(5)) in names)
-    check("the focus starts on the first colour",
-          chromium.focused() == ("button", "Цвят червен – свободен"))
-    chromium.key(" ", "Space", 32)
-    check("Space uses the colour and the focus moves on",
-          chromium.focused() == ("button", "Цвят маслинено каки – свободен")
-          and ("button", "Цвят червен – използван") in {(r, n) for r, n, *_ in chromium.tree()})
+    check(f"{engine}: the chart's months say their four values", ("option", month(5)) in names)
+    check(f"{engine}: the focus starts on the first colour",
+          reader.focused() == ("button", "Цвят червен – свободен"))
+    reader.press("space")
+    check(f"{engine}: Space uses the colour and the focus moves on",
+          reader.focused() == ("button", "Цвят маслинено каки – свободен")
+          and ("button", "Цвят червен – използван") in {(r, n) for r, n, *_ in reader.tree()})
     for _ in range(20):
-        if chromium.focused() == ("listbox", "Диаграма на посещенията"):
+        if reader.focused() == ("listbox", "Диаграма на посещенията"):
             break
-        chromium.key("Tab", "Tab", 9)
-    check("Tab reaches the chart", chromium.focused() == ("listbox", "Диаграма на посещенията"))
-    chromium.key("ArrowRight", "ArrowRight", 39)
-    check("Right reaches January with its values", chromium.focused() == ("option", month(0)))
-    chromium.key("End", "End", 35)
-    check("End reaches December", chromium.focused() == ("option", month(11)))
-    check("the lists select December too", all(
-        selected for role, name, _, _, selected in chromium.tree()
+        reader.press("Tab")
+    check(f"{engine}: Tab reaches the chart",
+          reader.focused() == ("listbox", "Диаграма на посещенията"))
+    reader.press("Right")
+    check(f"{engine}: Right reaches January with its values", reader.focused() == ("option", month(0)))
+    reader.press("End")
+    check(f"{engine}: End reaches December", reader.focused() == ("option", month(11)))
+    check(f"{engine}: the lists select December too", all(
+        selected for role, name, _, _, selected in reader.tree()
         if role == "option" and name == f"декември: {values[0][11]}"))
+    # A screen reader's activate on an item selects it; on a month of the
+    # chart, it selects that month in every list.
+    reader.activate("option", f"март: {values[1][2]}")
+    check(f"{engine}: activating a list's item selects it", any(
+        selected for role, name, _, _, selected in reader.tree()
+        if role == "option" and name == f"март: {values[1][2]}"))
+    reader.activate("option", month(6))
+    check(f"{engine}: activating the chart's July selects July in every list",
+          sum(selected for role, name, _, _, selected in reader.tree()
+              if role == "option" and name.startswith("юли: ")) == 5)
+
+
+def page():
+    server, url = serve()
+    chromium = DevTools(url)
+    until(lambda: chromium.evaluate(TWIN_UP))
+    check("the page's title is the window's",
+          chromium.evaluate("document.title").startswith("www.vendrola.bg ИТ"))
+    check("the loading status has left the page and what a screen reader finds",
+          chromium.evaluate("document.getElementById('status') === null")
+          and not [node for node in chromium.tree() if node[0] in ("status", "progressbar")])
+    heard(chromium, "chromium")
     errors = [e for e in chromium.events
               if e.get("method") == "Runtime.exceptionThrown"
               or (e.get("method") == "Runtime.consoleAPICalled" and e["params"]["type"] == "error")
@@ -225,17 +341,237 @@ def page():
     server.server_close()
     chromium.call("Page.reload")
     try:
-        until(lambda: chromium.evaluate(twin_up) is True, 30)
+        until(lambda: chromium.evaluate(TWIN_UP) is True, 30)
         offline = True
     except TimeoutError:
         offline = False
     check("without the server the page opens from what it kept", offline)
+    second_build(chromium, int(url.rsplit(":", 1)[1].strip("/")))
     chromium.close()
+    devices(serve()[1])
+    opened_from_file()
+    return 1 if failures else 0
+
+
+TWIN_UP = "document.querySelectorAll('#twin [role=option]').length >= 60"
+SECOND_BUILD = '<meta name="vendrola-build" content="second">'
+
+
+def emulate(width, height, ratio):
+    """A touch screen only, as DevTools' device mode gives it."""
+    def before(chromium):
+        chromium.call("Emulation.setDeviceMetricsOverride", width=width, height=height,
+                      deviceScaleFactor=ratio, mobile=True)
+        chromium.call("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
+    return before
+
+
+def tap(chromium, element):
+    """A finger's tap in the middle of a twin's element, where the window shows its control."""
+    box = chromium.evaluate(f"(() => {{ const r = document.getElementById('{element}')"
+                            ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()")
+    point = {"x": box[0], "y": box[1]}
+    chromium.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
+    chromium.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+    time.sleep(0.3)
+
+
+def devices(url):
+    """A phone upright and on its side and a tablet, touch only: the window fits whole,
+    drawn for the screen's pixels, and taps work it."""
+    label = "(id) => document.getElementById(id).textContent"
+    for name, width, height, ratio, landscape in [("phone", 360, 740, 3, (740, 360)),
+                                                  ("tablet", 768, 1024, 2, None)]:
+        chromium = DevTools(url, emulate(width, height, ratio))
+        until(lambda: chromium.evaluate(TWIN_UP))
+        tap(chromium, "twin-Command1-3")
+        check(f"{name}: a tap colours series 01",
+              chromium.evaluate(f"({label})('twin-Label2-0')").endswith("тъмнозелен"))
+        tap(chromium, "twin-Command3-0")
+        check(f"{name}: a tap on «Изведи» draws the chart",
+              chromium.evaluate("document.getElementById(document.getElementById('twin-Picture1')"
+                                ".getAttribute('aria-describedby')).textContent") != "празна")
+        tap(chromium, "twin-Label1-13")
+        check(f"{name}: a tap on Dec, the window's far right, selects December in every list",
+              chromium.evaluate("[0, 1, 2, 3].every((i) => document.getElementById("
+                                "`twin-List1-${i}-11`).getAttribute('aria-selected') === 'true')"))
+        for turned in (False, True) if landscape else (False,):
+            if turned:
+                chromium.call("Emulation.setDeviceMetricsOverride", width=landscape[0],
+                              height=landscape[1], deviceScaleFactor=ratio, mobile=True)
+                time.sleep(1)
+            view = (landscape if turned else (width, height))
+            shown = chromium.evaluate("""(() => { const r = document.getElementById('screen')
+                .getBoundingClientRect(), c = document.getElementById('screen');
+                return [r.left, r.top, r.width, r.height, c.width, devicePixelRatio]; })()""")
+            left, top, w, h, pixels, dpr = shown
+            what = f"{name}{' on its side' if turned else ''} ({view[0]}x{view[1]})"
+            check(f"{what}: the whole window shows, as large as the screen allows",
+                  left >= 0 and top >= 0 and left + w <= view[0] + 0.5 and top + h <= view[1] + 0.5
+                  and abs(w / h - 609 / 367) < 0.01 and (abs(w - view[0]) < 1 or abs(h - view[1]) < 1))
+            check(f"{what}: drawn for the screen's pixels", abs(pixels - w * dpr) <= 1)
+            # Kept for a person to look at.
+            shot = chromium.call("Page.captureScreenshot")["data"]
+            with open(f"{SCRATCH}/{name}{'-side' if turned else ''}.png", "wb") as png:
+                png.write(base64.b64decode(shot))
+        chromium.close()
+
+
+def second_build(chromium, port):
+    """A build with one file changed reaches a browser that kept the first one."""
+    second = f"{SCRATCH}/second-build"
+    shutil.rmtree(second, ignore_errors=True)
+    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], second)
+    with open(f"{second}/index.html") as page:
+        html = page.read()
+    with open(f"{second}/index.html", "w") as page:
+        page.write(html.replace("<head>", "<head>\n  " + SECOND_BUILD, 1))
+    files = [os.path.relpath(os.path.join(d, f), second) for d, _, names in os.walk(second)
+             for f in names if not d.startswith(f"{second}/licences") and f != "sw.js"]
+    subprocess.run(["cmake", f"-DVENDROLA_PAGE={second}", f"-DVENDROLA_PAGE_FILES={';'.join(files)}",
+                    "-P", os.path.join(os.environ["VENDROLA_SOURCE"], "web", "cache-name.cmake")],
+                   check=True)
+    server, _ = serve(second, port)
+    marker = "!!document.querySelector('meta[name=vendrola-build]')"
+    try:
+        # The visit after the server has the new build finds it; the page
+        # shown during that visit may still be the kept one.
+        for _ in range(3):
+            chromium.call("Page.reload")
+            until(lambda: chromium.evaluate(TWIN_UP) is True, 30)
+            if chromium.evaluate(marker):
+                break
+            chromium.evaluate("navigator.serviceWorker.ready.then(() => true)")
+            time.sleep(1)
+        check("a new build reaches a browser that kept the old one", chromium.evaluate(marker))
+        check("only the new build's files are kept",
+              len(chromium.evaluate("caches.keys()")) == 1)
+    finally:
+        server.shutdown()
+        server.server_close()
+
+
+def opened_from_file():
+    chromium = DevTools(f"file://{os.environ['VENDROLA_WEB_PAGE']}/index.html")
+    until(lambda: "уеб адрес" in (chromium.evaluate("document.body.innerText") or ""), 30)
+    text = chromium.evaluate("document.body.innerText")
+    check("opened as a file, it says to serve it, with the command",
+          "python3 -m http.server" in text)
+    chromium.close()
+
+
+class AtSpi:
+    """A browser's accessibility tree as a screen reader on Linux reads it, over AT-SPI,
+    with the browser in a window of its own on a private X server, worked by real keys.
+    Run inside a D-Bus session of its own (dbus-run-session)."""
+
+    ROLES = {"push button": "button", "list box": "listbox", "list item": "option"}
+
+    def __init__(self, engine, url):
+        import gi
+        gi.require_version("Atspi", "2.0")
+        from gi.repository import Gio, GLib
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1280x1024x24",
+                                      "-nolisten", "tcp"], stdout=subprocess.PIPE)
+        os.environ["DISPLAY"] = ":" + self.xvfb.stdout.readline().decode().strip()
+        # Accessibility switched on, as a screen reader that starts does.
+        Gio.bus_get_sync(Gio.BusType.SESSION).call_sync(
+            "org.a11y.Bus", "/org/a11y/bus", "org.freedesktop.DBus.Properties", "Set",
+            GLib.Variant("(ssv)", ("org.a11y.Status", "IsEnabled", GLib.Variant("b", True))),
+            None, Gio.DBusCallFlags.NONE, 10000, None)
+        import pyatspi  # python3-pyatspi
+        self.pyatspi = pyatspi
+        self.browser = subprocess.Popen(
+            ["/usr/bin/python3", os.path.abspath(__file__), "browser", engine, "1", url],
+            env=dict(os.environ, GNOME_ACCESSIBILITY="1"),
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        until(lambda: len([r for r, *_ in self.tree() if r == "option"]) >= 60, 90)
+        # No window manager gives it the keyboard: it takes it itself.
+        window = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "vendrola"],
+                                capture_output=True, text=True).stdout.split()[0]
+        subprocess.run(["xdotool", "windowfocus", "--sync", window])
+
+    def document(self):
+        def find(node, depth=0):
+            if node is None or depth > 12:
+                return None
+            if node.getRoleName() == "document web":
+                return node
+            for child in node:
+                found = find(child, depth + 1)
+                if found:
+                    return found
+            return None
+        for application in self.pyatspi.Registry.getDesktop(0):
+            if application is not None and application.get_process_id() == self.browser.pid:
+                return find(application)
+        return None
+
+    def tree(self):
+        nodes, document = [], self.document()
+
+        def walk(node):
+            role, name = node.getRoleName(), node.name
+            if role == "section" and not name and node.childCount == 0:
+                role, name = "StaticText", node.queryText().getText(0, -1)
+            state = node.getState()
+            nodes.append((self.ROLES.get(role, role), name, node.description,
+                          state.contains(self.pyatspi.STATE_FOCUSED),
+                          state.contains(self.pyatspi.STATE_SELECTED)))
+            for child in node:
+                if child is not None:
+                    walk(child)
+        try:
+            if document:
+                walk(document)
+        except Exception:  # the tree changed while it was read
+            return []
+        return nodes
+
+    def focused(self):
+        nodes = [(role, name) for role, name, _, focused, _ in self.tree() if focused]
+        return nodes[-1] if nodes else None
+
+    def press(self, name):
+        subprocess.run(["xdotool", "key", name])
+        time.sleep(0.5)
+
+    def activate(self, role, name):
+        def find(node):
+            if self.ROLES.get(node.getRoleName()) == role and node.name == name:
+                return node
+            for child in node:
+                found = child is not None and find(child)
+                if found:
+                    return found
+            return None
+        target = find(self.document())
+        target.queryAction().doAction(0)
+        time.sleep(0.5)
+
+    def close(self):
+        for process in (self.browser, self.xvfb):
+            process.kill()
+            process.wait()
+
+
+def heard_over_atspi(engine):
+    server, url = serve()
+    reader = AtSpi(engine, url)
+    try:
+        heard(reader, engine)
+    finally:
+        reader.close()
+        server.shutdown()
+        for folder in glob.glob(f"{SCRATCH}/profile-*"):
+            shutil.rmtree(folder, ignore_errors=True)
     return 1 if failures else 0
 
 
 if __name__ == "__main__":
     mode = sys.argv[1]
     if mode == "browser":
-        browser(sys.argv[2], sys.argv[3])
-    sys.exit(e2e(sys.argv[2]) if mode == "e2e" else page())
+        sys.exit(browser(*sys.argv[2:5]))
+    if mode == "e2e":
+        sys.exit(e2e(sys.argv[2], sys.argv[3]))
+    sys.exit(page() if sys.argv[2:] == ["chromium"] else heard_over_atspi(sys.argv[2]))

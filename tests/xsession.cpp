@@ -172,15 +172,27 @@ void ProgramWindow::key(const QString &keys) const
 
 bool ProgramWindow::moveTo(QPoint clientTopLeft) const
 {
-    // Asked of the window manager, which places the client area there.
-    session_.run(QStringLiteral("wmctrl"),
-                 {"-i", "-r", window_, "-e",
-                  QStringLiteral("0,%1,%2,-1,-1").arg(clientTopLeft.x()).arg(clientTopLeft.y())});
+    // Asked of the window manager. Most windows have it place their client
+    // area there; a window of north-west gravity (Firefox's) has it place
+    // its frame there, and is asked once more, offset by as much as the
+    // frame moved its client area.
+    const auto ask = [this](QPoint at) {
+        session_.run(
+            QStringLiteral("wmctrl"),
+            {"-i", "-r", window_, "-e", QStringLiteral("0,%1,%2,-1,-1").arg(at.x()).arg(at.y())});
+    };
+    ask(clientTopLeft);
+    bool askedAgain = false;
     QElapsedTimer clock;
     clock.start();
     while (clock.elapsed() < kStartTimeoutMs) {
-        if (geometry().topLeft() == clientTopLeft)
+        const QPoint at = geometry().topLeft();
+        if (at == clientTopLeft)
             return true;
+        if (!askedAgain && clock.elapsed() > 1000) {
+            ask(clientTopLeft + clientTopLeft - at);
+            askedAgain = true;
+        }
         QThread::msleep(30);
     }
     return false;

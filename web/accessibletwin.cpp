@@ -1,7 +1,9 @@
 #include "web/accessibletwin.h"
 
+#include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QMouseEvent>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
 #include <QtGui/private/qguiapplication_p.h>
@@ -169,18 +171,44 @@ void scheduleSync(QAccessibleEvent *)
     });
 }
 
-// A press on an element from the page, as a screen reader's "activate":
-// the control's press action, as a click on it would.
+// A list's item clicked as a person would: scrolled into view first, then
+// pressed and released at its middle.
+void clickItem(QAbstractItemView &view, const QModelIndex &index)
+{
+    view.scrollTo(index);
+    QWidget *viewport = view.viewport();
+    const QPoint at = view.visualRect(index).center();
+    for (const QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    }
+}
+
+// A screen reader's "activate" on an element of the page: a list's item is
+// clicked, as it would be with the mouse; a control, or a month of the
+// chart, does its press action, as a click on it (or on the month's label)
+// would.
 void press(const std::string &id)
 {
-    if (QWidget *window = shownWindow())
-        forEachElement(*window, [&id](QAccessibleInterface &face, const std::string &faceId,
-                                      const std::string &, const char *) {
-            QAccessibleActionInterface *actions = face.actionInterface();
-            if (faceId == id && actions &&
-                actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
-                actions->doAction(QAccessibleActionInterface::pressAction());
-        });
+    QWidget *window = shownWindow();
+    if (!window)
+        return;
+    forEachElement(*window, [&id](QAccessibleInterface &face, const std::string &faceId,
+                                  const std::string &, const char *) {
+        if (faceId != id)
+            return;
+        QAccessibleInterface *parent = face.parent();
+        auto *view = qobject_cast<QAbstractItemView *>(parent ? parent->object() : nullptr);
+        if (QAccessibleTableCellInterface *cell = face.tableCellInterface(); cell && view) {
+            clickItem(*view, view->model()->index(cell->rowIndex(), cell->columnIndex()));
+            return;
+        }
+        QAccessibleActionInterface *actions = face.actionInterface();
+        if (actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
+            actions->doAction(QAccessibleActionInterface::pressAction());
+    });
 }
 
 } // namespace

@@ -1,13 +1,14 @@
 # Vendrola in the browser, built on Debian: Qt from Debian's own qt6-base
 # source built for WebAssembly with Debian's emscripten (once, then cached),
 # Vendrola against it, the page's folder and its zip in dist/, and the checks
-# in Chromium. Sourced by scripts/vendrola.sh, whose install_missing, $here
+# in Chromium, Firefox and WebKit (WebKitGTK, Safari's engine). Sourced by scripts/vendrola.sh, whose install_missing, $here
 # and $build it uses, after scripts/qt-source.sh.
 
 web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
     dpkg-dev xz-utils emscripten node-acorn python3 python3-fonttools python3-websocket
     fonts-liberation2
-    chromium
+    chromium firefox-esr webkit2gtk-driver gir1.2-webkit2-4.1 python3-gi
+    python3-pyatspi at-spi2-core dbus-daemon
     xvfb xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev libgl-dev)
 
 # Static, without threads, and only what the window uses: Core, Gui and
@@ -68,7 +69,7 @@ web_qt() {
         return
     fi
     version=$(qt_source_version)
-    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f web_qt_patch;
+    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f web_qt_patch web_qt_change;
              emcc --version | sed -n 1p; } | sha256sum | cut -c1-12)
     prefix=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/qt-${version%%+*}-wasm-$key
     web_qt_prefix=$prefix
@@ -96,26 +97,52 @@ web_qt() {
         qt_source_notice WebAssembly "${web_qt_options[@]}"
         echo "Built for WebAssembly with Debian's emscripten:"
         echo "    $(emcc --version | sed -n 1p)"
-        echo "Two changes to the source: the platform plugin does not carry Qt's fallback"
-        echo "fonts (DejaVu Sans, DejaVu Sans Mono, Bitstream Vera Sans), since the page"
-        echo "brings its own font; src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>,"
-        echo "which it needs when the widgets left out above do not include it."
+        web_qt_changes
     } >"$doc/SOURCE.txt"
     rm -rf "$work"
     touch "$prefix/.complete"
 }
 
-# Two changes to Qt's source: Qt's fallback fonts are left out of the
-# browser's platform plugin, which then finds only the fonts the program
-# registers; and the common style's private header includes the QHash it
-# uses, which without the widgets left out above nothing includes for it.
+# The changes to Qt's source, as the page's licences state them.
+web_qt_changes() {
+    echo "Changes to the source:"
+    echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
+    echo "  Sans Mono, Bitstream Vera Sans), since the page brings its own font."
+    echo "- src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>, which it needs"
+    echo "  when the widgets left out above do not include it."
+    echo "- The clipboard does not ask the browser for its permissions at start-up: it"
+    echo "  never used the answer, and WebKit (Safari) refuses the question, which left"
+    echo "  a rejected promise that nothing handled."
+    echo "- The mouse finds its window by the window's geometry in the same (device-"
+    echo "  independent) pixels as the pointer, and a newly shown window is exposed whole,"
+    echo "  so that a screen scaled above 1 (a window enlarged to fit a tablet) takes"
+    echo "  clicks and paints everywhere."
+}
+
+# web_qt_change FILE FROM TO: replaces the text FROM with TO in one of Qt's
+# files, and fails if FROM is not there (another Qt version, say).
+web_qt_change() {
+    FROM=$2 TO=$3 perl -0pi -e '$n = s/\Q$ENV{FROM}\E/$ENV{TO}/g; END { exit($n ? 0 : 1) }' "$1" ||
+        { echo "vendrola: Qt's $1 has no '$2' to change" >&2; return 1; }
+}
+
+# The changes web_qt_changes states.
 web_qt_patch() {
-    local plugin=$1/src/plugins/platforms/wasm/CMakeLists.txt
-    local style=$1/src/widgets/styles/qcommonstyle_p.h
-    grep -q 'src/3rdparty/wasm/DejaVuSans.ttf' "$plugin"
-    sed -i '/"${QtBase_SOURCE_DIR}\/src\/3rdparty\/wasm\/[A-Za-z]*\.ttf"/d' "$plugin"
-    grep -qx '#include "qstyleoption.h"' "$style"
-    sed -i 's|^#include "qstyleoption.h"$|&\n#include <QtCore/qhash.h>|' "$style"
+    local wasm=$1/src/plugins/platforms/wasm
+    grep -q 'src/3rdparty/wasm/DejaVuSans.ttf' "$wasm/CMakeLists.txt"
+    sed -i '/"${QtBase_SOURCE_DIR}\/src\/3rdparty\/wasm\/[A-Za-z]*\.ttf"/d' "$wasm/CMakeLists.txt"
+    web_qt_change "$1/src/widgets/styles/qcommonstyle_p.h" \
+        $'#include "qstyleoption.h"\n' $'#include "qstyleoption.h"\n#include <QtCore/qhash.h>\n'
+    web_qt_change "$wasm/qwasmclipboard.cpp" \
+        $'!isFirefox)\n        initClipboardPermissions();' $'!isFirefox)\n        {}'
+    web_qt_change "$wasm/qwasmcompositor.cpp" \
+        'targetWindow->geometry().contains(' 'targetWindow->handle()->geometry().contains('
+    web_qt_change "$wasm/qwasmcompositor.cpp" \
+        'eventTarget->geometry().contains(' 'eventTarget->handle()->geometry().contains('
+    web_qt_change "$wasm/qwasmcompositor.cpp" \
+        'eventTarget->frameGeometry().contains(' 'eventTarget->handle()->windowFrameGeometry().contains('
+    web_qt_change "$wasm/qwasmcompositor.cpp" \
+        'QRect(QPoint(0, 0), qwindow->geometry().size())' 'QRect(QPoint(0, 0), window->geometry().size())'
 }
 
 web_main() {
@@ -151,10 +178,11 @@ web_main() {
     rm -rf "$dist/_CPack_Packages"
     ls -l "$dist"
 
-    echo "== Checks of the page in Chromium"
+    echo "== Checks of the page in Chromium, Firefox and WebKit"
     # Tests of the Linux build's, told where the page is: its real-window
-    # test opens the page in Chromium, the page's own check reads what
-    # Chromium's accessibility tree holds and opens the page offline.
+    # test opens the page in each engine, the page's own checks read what
+    # each engine's accessibility tree holds, and in Chromium open the page
+    # offline, as a new build, on phones and a tablet and as a file.
     cmake -S "$here" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DBUILD_TESTING=ON -DVENDROLA_WEB_PAGE="$folder"
     cmake --build "$build" --parallel "$(nproc)" --target tst_e2e

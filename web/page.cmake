@@ -42,8 +42,9 @@ math(EXPR VENDROLA_HEIGHT "(${CMAKE_MATCH_3} + 7) / 15")
 string(TOLOWER "#${CMAKE_MATCH_6}${CMAKE_MATCH_5}${CMAKE_MATCH_4}" VENDROLA_THEME_COLOUR)
 set(VENDROLA_DESCRIPTION "Стълбовидна диаграма на посещенията на уебсайт през една година")
 
-# The files that the service worker keeps: everything the page loads.
-set(page_files index.html page.js qtloader.js vendrola.js vendrola.wasm manifest.webmanifest)
+# The files that the service worker keeps: everything the page loads, the
+# page itself (index.html) under its folder's address.
+set(page_files page.js qtloader.js vendrola.js vendrola.wasm manifest.webmanifest)
 set(icon_sizes 32 64 128 256)
 foreach(size IN LISTS icon_sizes)
     list(APPEND page_files icons/vendrola-${size}.png)
@@ -52,6 +53,7 @@ list(TRANSFORM page_files PREPEND "\"" OUTPUT_VARIABLE quoted)
 list(TRANSFORM quoted APPEND "\"")
 list(JOIN quoted ", " VENDROLA_WEB_FILES)
 set(VENDROLA_WEB_FILES "\"./\", ${VENDROLA_WEB_FILES}")
+list(APPEND page_files index.html)
 set(page ${CMAKE_CURRENT_BINARY_DIR}/page)
 foreach(file index.html page.js sw.js manifest.webmanifest)
     configure_file(web/${file} ${page}/${file} @ONLY)
@@ -75,6 +77,9 @@ install(FILES web/RELINKING.txt DESTINATION licences/Qt)
 install(FILES /usr/share/doc/fonts-liberation2/copyright
         DESTINATION licences/Liberation-Serif RENAME OFL-1.1.txt)
 install(FILES /usr/share/doc/emscripten/copyright DESTINATION licences/emscripten)
+# Last, once the page's files are all in place: the cache's name from them.
+install(CODE "set(VENDROLA_PAGE_FILES \"${page_files}\")")
+install(SCRIPT web/cache-name.cmake)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vendrola)

@@ -3,9 +3,14 @@
 #include "ui/runtime.h"
 #include "web/accessibletwin.h"
 
+#include <QApplication>
 #include <QFont>
 #include <QFontDatabase>
+#include <QScreen>
+#include <QtGui/private/qhighdpiscaling_p.h>
+#include <QWidget>
 
+#include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 namespace web {
@@ -27,6 +32,23 @@ void showInPage(ui::RuntimeError kind, const QString &where)
         page.call<void>("showFault", ui::userMessage(kind, where).toStdString());
 }
 
+// The page fits the window to the screen it is shown on and says at what
+// scale: the canvas then covers the window's logical pixels times that
+// scale in CSS pixels. The toolkit scales its screen by as much, so the
+// window keeps its logical size and layout, and its words and lines are
+// drawn for the device pixels they are shown on, not stretched afterwards.
+void showAtScale(double scale)
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    if (!screen || !(scale > 0.0) || qFuzzyCompare(QHighDpiScaling::factor(screen), scale))
+        return;
+    QHighDpiScaling::setScreenFactor(screen, scale);
+    // Every control is drawn again at the new scale: the opaque ones too,
+    // which a window's own update leaves to themselves.
+    for (QWidget *widget : QApplication::allWidgets())
+        widget->update();
+}
+
 } // namespace
 
 void preparePage()
@@ -38,7 +60,14 @@ void preparePage()
     for (const char *family : {"Times New Roman", "MS Sans Serif"})
         QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Serif"));
     ui::setRuntimeErrorPresenter(showInPage);
+    if (const emscripten::val page = pageScript(); !page.isUndefined())
+        showAtScale(page.call<double>("scale"));
     installAccessibleTwin();
 }
 
 } // namespace web
+
+EMSCRIPTEN_BINDINGS(vendrola_page)
+{
+    emscripten::function("vendrolaShowAtScale", &web::showAtScale);
+}

@@ -1,15 +1,21 @@
 // Vendrola's page: starts the program with Qt's loader, says how loading
 // goes and, in plain Bulgarian, why the program cannot run where it cannot;
-// keeps the window's accessible twin, which the program describes; and keeps
-// the page's files for use without a network.
+// fits the window to the screen and hands it taps as clicks; keeps the
+// window's accessible twin, which the program describes; and keeps the
+// page's files for use without a network.
 "use strict";
 
 window.vendrolaPage = (() => {
   const kStalledMs = 30000;
+  // The window's size in CSS pixels at its designed scale.
+  const kWidth = @VENDROLA_WIDTH@, kHeight = @VENDROLA_HEIGHT@;
+  // A tap is a finger that lifts about where it touched down.
+  const kTapSlop = 16;
   const stage = document.getElementById("stage");
   const canvas = document.getElementById("screen");
   const status = document.getElementById("status");
   const statusText = document.getElementById("status-text");
+  const serve = "python3 -m http.server --bind 127.0.0.1 8000";
   const reasons = {
     wasm: "Vendrola не може да работи в този браузър: той не поддържа WebAssembly. " +
           "Отворете страницата в нова версия на Chrome, Edge, Firefox или Safari.",
@@ -19,8 +25,12 @@ window.vendrolaPage = (() => {
     files: "Файловете на Vendrola не успяха да се заредят. Проверете връзката с " +
            "интернет и презаредете страницата.",
     stopped: "Vendrola спря неочаквано. Презаредете страницата, за да започнете отначало.",
+    file: "Vendrola се отваря от уеб адрес, не като файл: браузърът не изпълнява програмата " +
+          "от файл. В папката на страницата изпълнете командата по-долу и отворете " +
+          "http://127.0.0.1:8000/",
   };
-  let loader, stalled, fault = null, running = false;
+  const coarse = window.matchMedia("(pointer: coarse)");
+  let loader, stalled, fault = null, running = false, scale = 1;
 
   function say(text) {
     statusText.textContent = text;
@@ -39,13 +49,85 @@ window.vendrolaPage = (() => {
     clearTimeout(stalled);
     canvas.hidden = true;
     document.getElementById("twin").replaceChildren();
-    status.hidden = false;
+    document.getElementById("twin-descriptions").replaceChildren();
+    stage.prepend(status);
     status.classList.add("failed");
     statusText.textContent = fault;
+    if (reason === "file") {
+      const command = document.createElement("code");
+      command.textContent = serve;
+      status.append(command);
+    }
     stage.setAttribute("aria-busy", "false");
   }
 
+  // The window fits the layout viewport whole, keeping its proportions:
+  // smaller where the screen is smaller than the window, and on a touch
+  // screen as large as the screen allows, since at its designed size its
+  // buttons are too small for a finger. With a mouse it keeps its designed
+  // size where there is room. Pinch-zoom leaves the layout viewport, and so
+  // the fit, as it is.
+  function fit() {
+    const room = Math.min(document.documentElement.clientWidth / kWidth,
+                          document.documentElement.clientHeight / kHeight);
+    const next = coarse.matches ? room : Math.min(1, room);
+    if (!(next > 0) || next === scale)
+      return;
+    scale = next;
+    stage.style.setProperty("--scale", String(scale));
+    // The program draws for the new size; before it starts, it asks.
+    const module = loader && loader.module();
+    if (module && module.vendrolaShowAtScale)
+      module.vendrolaShowAtScale(scale);
+  }
+
+  // The toolkit takes the mouse's pointer events and the touch events; a
+  // finger or a pen goes to it as a mouse click where a tap ends, so that a
+  // tap is a click at once, while a swipe, a pinch or a double tap stays
+  // the browser's (page zoom for those who need it).
+  function takeTaps() {
+    let tap = null;
+    for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"])
+      stage.addEventListener(type, (event) => event.stopPropagation(), true);
+    stage.addEventListener("pointerdown", (event) => {
+      if (event.pointerType !== "mouse")
+        tap = event.isPrimary && !tap ? { id: event.pointerId, x: event.clientX, y: event.clientY }
+                                      : null;
+    }, true);
+    stage.addEventListener("pointercancel", () => { tap = null; }, true);
+    stage.addEventListener("pointerup", (event) => {
+      if (!tap || event.pointerId !== tap.id)
+        return;
+      const moved = Math.hypot(event.clientX - tap.x, event.clientY - tap.y);
+      tap = null;
+      if (moved > kTapSlop || !running)
+        return;
+      for (const [type, button, buttons] of [["pointermove", -1, 0], ["pointerdown", 0, 1],
+                                             ["pointerup", 0, 0]])
+        canvas.dispatchEvent(new PointerEvent(type, {
+          bubbles: true, cancelable: true, composed: true, pointerId: event.pointerId,
+          pointerType: "mouse", isPrimary: true, clientX: event.clientX, clientY: event.clientY,
+          screenX: event.screenX, screenY: event.screenY, button, buttons }));
+    }, true);
+    // The toolkit captures the pointer it is given; a finger that has
+    // already lifted cannot be captured, which is no fault.
+    for (const method of ["setPointerCapture", "releasePointerCapture"])
+      canvas[method] = (id) => {
+        try {
+          Element.prototype[method].call(canvas, id);
+        } catch (error) {
+          // the pointer is gone
+        }
+      };
+    // A long press selects nothing and opens no menu over the window.
+    stage.addEventListener("contextmenu", (event) => event.preventDefault());
+  }
+
   function start() {
+    if (location.protocol === "file:") {
+      fail("file");
+      return;
+    }
     say("Изтегляне на програмата…");
     stage.setAttribute("aria-busy", "true");
     loader = QtLoader({
@@ -58,24 +140,49 @@ window.vendrolaPage = (() => {
       showCanvas: () => {
         running = true;
         clearTimeout(stalled);
-        status.hidden = true;
+        // The loading status has done its work: it leaves the page, and so
+        // what a screen reader finds.
+        status.remove();
         canvas.hidden = false;
         stage.setAttribute("aria-busy", "false");
+        // Kept for use without a network only now, so that the first
+        // visit downloads the program once. Each visit asks whether the
+        // site has a newer build, which the next visit then shows.
+        if ("serviceWorker" in navigator)
+          navigator.serviceWorker.register("sw.js")
+            .then((registration) => registration.update()).catch(() => {});
       },
     });
     loader.loadEmscriptenModule("vendrola");
   }
 
-  window.addEventListener("error", () => fail("stopped"));
-  window.addEventListener("unhandledrejection", () => fail("stopped"));
-  if ("serviceWorker" in navigator)
-    navigator.serviceWorker.register("sw.js").catch(() => {});
+  // Only the program's own faults stop it: a trap or abort of its
+  // WebAssembly, its exit, an exception thrown in its files. A browser
+  // feature that fails on the way, one the program does not need, does not.
+  const ownFile = /\/(vendrola\.js|qtloader\.js|page\.js)$/;
+  function ownFault(error) {
+    return (typeof WebAssembly === "object" && error instanceof WebAssembly.RuntimeError) ||
+           (error !== null && typeof error === "object" && error.name === "ExitStatus");
+  }
+  window.addEventListener("error", (event) => {
+    if (ownFault(event.error) || ownFile.test((event.filename || "").split(/[?#]/)[0]))
+      fail("stopped");
+  });
+  window.addEventListener("unhandledrejection", (event) => {
+    if (ownFault(event.reason))
+      fail("stopped");
+  });
+  window.addEventListener("resize", fit);
+  coarse.addEventListener("change", fit);
+  fit();
+  takeTaps();
 
   return {
     start, fail,
     // A run-time error of the program, in its own words.
     showFault: (message) => fail(message),
     module: () => loader && loader.module(),
+    scale: () => scale,
     canvas,
   };
 })();
@@ -85,6 +192,7 @@ window.vendrolaPage = (() => {
 // the control is. The program calls sync() after every change it hears of.
 window.vendrolaTwin = (() => {
   const root = document.getElementById("twin");
+  const descriptions = document.getElementById("twin-descriptions");
   const canvas = vendrolaPage.canvas;
   let focusedId = "";
 
@@ -103,6 +211,28 @@ window.vendrolaTwin = (() => {
     const style = `left:${left}px;top:${top}px;width:${node.width}px;height:${node.height}px`;
     if (element.getAttribute("style") !== style)
       element.setAttribute("style", style);
+  }
+
+  // A description is the text of a hidden element the element points to,
+  // which every engine hands to screen readers (WebKit does not take
+  // aria-description).
+  function describe(element, description) {
+    const id = `${element.id}-said`;
+    let said = document.getElementById(id);
+    if (!description) {
+      set(element, "aria-describedby", "");
+      if (said)
+        said.remove();
+      return;
+    }
+    if (!said) {
+      said = document.createElement("div");
+      said.id = id;
+      descriptions.append(said);
+    }
+    if (said.textContent !== description)
+      said.textContent = description;
+    set(element, "aria-describedby", id);
   }
 
   function focusTwin() {
@@ -136,7 +266,7 @@ window.vendrolaTwin = (() => {
       set(element, "aria-roledescription", node.roleDescription || "");
       set(element, "tabindex", node.focusable ? "-1" : "");
       set(element, "aria-disabled", node.disabled);
-      set(element, "aria-description", node.description);
+      describe(element, node.description);
       if (node.role === "option")
         set(element, "aria-selected", node.selected ? "true" : "false");
       if (node.role === "textbox") {
@@ -157,24 +287,57 @@ window.vendrolaTwin = (() => {
     for (const element of [...root.querySelectorAll("div[id]")])
       if (!byId.has(element.id))
         element.remove();
+    for (const said of [...descriptions.children])
+      if (!byId.has(said.id.replace(/-said$/, "")))
+        said.remove();
     focusedId = focused;
     focusTwin();
   }
 
-  // Keys pressed on an element go on to the window, as if pressed on the
-  // canvas; what the window takes the browser does not take too.
-  for (const type of ["keydown", "keyup"]) {
-    root.addEventListener(type, (event) => {
-      const forwarded = new KeyboardEvent(event.type, event);
-      canvas.dispatchEvent(forwarded);
-      if (forwarded.defaultPrevented)
-        event.preventDefault();
-    });
+  // The keys the window uses that an engine may leave unnamed: WebKitGTK
+  // calls Shift+Tab "Unidentified" (its key is ISO_Left_Tab), though its
+  // code says Tab. Such a key is given the name its code says.
+  const kNamedCodes = new Map([["Tab", "Tab"], ["Enter", "Enter"], ["NumpadEnter", "Enter"],
+    ["Space", " "], ["ArrowLeft", "ArrowLeft"], ["ArrowRight", "ArrowRight"],
+    ["ArrowUp", "ArrowUp"], ["ArrowDown", "ArrowDown"], ["Home", "Home"], ["End", "End"],
+    ["PageUp", "PageUp"], ["PageDown", "PageDown"], ["Escape", "Escape"]]);
+  function named(event) {
+    return event.key === "Unidentified" && kNamedCodes.has(event.code);
   }
-  // A screen reader's "activate" on a button presses it.
+
+  // Gives a key to the window, as pressed on the canvas, under its name;
+  // what the window takes the browser does not take too.
+  function forward(event) {
+    const forwarded = new KeyboardEvent(event.type, {
+      key: named(event) ? kNamedCodes.get(event.code) : event.key, code: event.code,
+      location: event.location, repeat: event.repeat, isComposing: event.isComposing,
+      ctrlKey: event.ctrlKey, shiftKey: event.shiftKey, altKey: event.altKey,
+      metaKey: event.metaKey, keyCode: event.keyCode, charCode: event.charCode,
+      which: event.which, bubbles: true, cancelable: true, composed: true });
+    canvas.dispatchEvent(forwarded);
+    if (forwarded.defaultPrevented)
+      event.preventDefault();
+  }
+
+  // Keys pressed on an element go on to the window.
+  for (const type of ["keydown", "keyup"]) {
+    root.addEventListener(type, forward);
+    // Keys pressed on the canvas itself reach the window directly, but for
+    // an unnamed one, which goes renamed.
+    canvas.parentNode.addEventListener(type, (event) => {
+      if (event.target === canvas && event.isTrusted && named(event)) {
+        event.stopPropagation();
+        forward(event);
+      }
+    }, true);
+  }
+  // A screen reader's "activate" presses a button, and selects a list's
+  // option or the chart's month, as a click on it (or the month's label)
+  // would.
   root.addEventListener("click", (event) => {
     const module = vendrolaPage.module();
-    if (module && event.target.id && event.target.getAttribute("role") === "button")
+    const role = event.target.getAttribute("role");
+    if (module && event.target.id && (role === "button" || role === "option"))
       module.vendrolaTwinPress(event.target.id);
   });
   // A click on the window focuses the canvas; the focus goes back to the

@@ -1,15 +1,28 @@
 // Keeps the page's files, so that after one visit Vendrola opens without a
-// network. The cache is named after the version: a new version's files
-// replace the old ones, and nothing else is kept.
+// network. The cache is named after the files' content: a build that
+// changes any of them is fetched afresh at the next visit and replaces the
+// old files, and nothing else is kept.
 "use strict";
 
-const kCache = "vendrola-@PROJECT_VERSION@";
+const kCache = "vendrola-@PROJECT_VERSION@-%CONTENT%";
 const kFiles = [@VENDROLA_WEB_FILES@];
 
 self.addEventListener("install", (event) => {
-  event.waitUntil(caches.open(kCache)
-    .then((cache) => cache.addAll(kFiles))
-    .then(() => self.skipWaiting()));
+  event.waitUntil((async () => {
+    const cache = await caches.open(kCache);
+    await Promise.all(kFiles.map(async (file) => {
+      // Past the browser's HTTP cache, which may still hold older files.
+      const response = await fetch(new Request(file, { cache: "reload" }));
+      if (!response.ok)
+        throw new Error(`${file}: ${response.status}`);
+      // A host may answer the page's address with a redirect (index.html
+      // to ./, or back); kept as a plain answer, which a navigation may use.
+      await cache.put(file, response.redirected
+        ? new Response(await response.blob(), { status: 200, headers: response.headers })
+        : response);
+    }));
+    await self.skipWaiting();
+  })());
 });
 
 self.addEventListener("activate", (event) => {
@@ -19,12 +32,16 @@ self.addEventListener("activate", (event) => {
     .then(() => self.clients.claim()));
 });
 
-// The program's own files come from the cache first; anything else, such
-// as the licences, from the network.
+// The program's own files come from the cache first; the page is the same
+// whether asked for as ./ or as index.html. Anything else, such as the
+// licences, comes from the network.
 self.addEventListener("fetch", (event) => {
   if (event.request.method !== "GET")
     return;
+  const scope = new URL("./", self.registration.scope).href;
+  const page = event.request.mode === "navigate" &&
+               [scope, `${scope}index.html`].includes(event.request.url.split(/[?#]/)[0]);
   event.respondWith(caches.open(kCache)
-    .then((cache) => cache.match(event.request, { ignoreSearch: true }))
+    .then((cache) => cache.match(page ? "./" : event.request, { ignoreSearch: true }))
     .then((kept) => kept || fetch(event.request)));
 });
