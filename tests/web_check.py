@@ -305,16 +305,18 @@ def heard(reader, engine):
     check(f"{engine}: the lists select December too", all(
         selected for role, name, _, _, selected in reader.tree()
         if role == "option" and name == f"декември: {values[0][11]}"))
-    # A screen reader's activate on an item selects it; on a month of the
-    # chart, it selects that month in every list.
-    reader.activate("option", f"март: {values[1][2]}")
-    check(f"{engine}: activating a list's item selects it", any(
-        selected for role, name, _, _, selected in reader.tree()
-        if role == "option" and name == f"март: {values[1][2]}"))
+    # A screen reader's activate on a month of the chart selects that month
+    # in every list; on a list's item, it selects that item (August: in view
+    # below July, where a screen reader finds it; Firefox acts only on items
+    # in view).
     reader.activate("option", month(6))
     check(f"{engine}: activating the chart's July selects July in every list",
           sum(selected for role, name, _, _, selected in reader.tree()
               if role == "option" and name.startswith("юли: ")) == 5)
+    reader.activate("option", f"август: {values[1][7]}")
+    check(f"{engine}: activating a list's item selects it", any(
+        selected for role, name, _, _, selected in reader.tree()
+        if role == "option" and name == f"август: {values[1][7]}"))
 
 
 def page():
@@ -545,9 +547,8 @@ class AtSpi:
                 if found:
                     return found
             return None
-        target = find(self.document())
-        target.queryAction().doAction(0)
-        time.sleep(0.5)
+        find(self.document()).queryAction().doAction(0)
+        time.sleep(2)
 
     def close(self):
         for process in (self.browser, self.xvfb):

@@ -235,6 +235,13 @@ window.vendrolaTwin = (() => {
     set(element, "aria-describedby", id);
   }
 
+  function activate(event) {
+    const module = vendrolaPage.module();
+    const role = event.currentTarget.getAttribute("role");
+    if (module && (role === "button" || role === "option"))
+      module.vendrolaTwinPress(event.currentTarget.id);
+  }
+
   function focusTwin() {
     const element = focusedId && document.getElementById(focusedId);
     if (element && document.activeElement !== element)
@@ -254,6 +261,11 @@ window.vendrolaTwin = (() => {
       if (!element) {
         element = document.createElement("div");
         element.id = node.id;
+        // A screen reader's "activate" presses a button, and selects a
+        // list's option or the chart's month, as a click on it (or on the
+        // month's label) would. Each element listens itself, which is what
+        // Firefox offers such an action for.
+        element.addEventListener("click", activate);
       }
       const parent = node.parent ? document.getElementById(node.parent) : root;
       const previous = last.get(parent) || null;
@@ -264,7 +276,8 @@ window.vendrolaTwin = (() => {
       last.set(parent, element);
       set(element, "role", node.role);
       set(element, "aria-roledescription", node.roleDescription || "");
-      set(element, "tabindex", node.focusable ? "-1" : "");
+      // A list's items take the focus as the list's current item does.
+      set(element, "tabindex", node.focusable || node.role === "option" ? "-1" : "");
       set(element, "aria-disabled", node.disabled);
       describe(element, node.description);
       if (node.role === "option")
@@ -331,15 +344,6 @@ window.vendrolaTwin = (() => {
       }
     }, true);
   }
-  // A screen reader's "activate" presses a button, and selects a list's
-  // option or the chart's month, as a click on it (or the month's label)
-  // would.
-  root.addEventListener("click", (event) => {
-    const module = vendrolaPage.module();
-    const role = event.target.getAttribute("role");
-    if (module && event.target.id && (role === "button" || role === "option"))
-      module.vendrolaTwinPress(event.target.id);
-  });
   // A click on the window focuses the canvas; the focus goes back to the
   // control's element once the window has handled the click.
   canvas.addEventListener("focus", () => setTimeout(focusTwin, 0));
