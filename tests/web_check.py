@@ -368,13 +368,19 @@ def emulate(width, height, ratio):
     return before
 
 
-def tap(chromium, element):
-    """A finger's tap in the middle of a twin's element, where the window shows its control."""
+def tap(chromium, element, pen=False):
+    """A finger's (or a pen's) tap in the middle of a twin's element, where the window
+    shows its control."""
     box = chromium.evaluate(f"(() => {{ const r = document.getElementById('{element}')"
                             ".getBoundingClientRect(); return [r.x + r.width / 2, r.y + r.height / 2]; })()")
     point = {"x": box[0], "y": box[1]}
-    chromium.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
-    chromium.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+    if pen:
+        for kind in ("mousePressed", "mouseReleased"):
+            chromium.call("Input.dispatchMouseEvent", type=kind, button="left", clickCount=1,
+                          pointerType="pen", **point)
+    else:
+        chromium.call("Input.dispatchTouchEvent", type="touchStart", touchPoints=[point])
+        chromium.call("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
     time.sleep(0.3)
 
 
@@ -389,6 +395,9 @@ def devices(url):
         tap(chromium, "twin-Command1-3")
         check(f"{name}: a tap colours series 01",
               chromium.evaluate(f"({label})('twin-Label2-0')").endswith("тъмнозелен"))
+        tap(chromium, "twin-Command1-5", pen=True)
+        check(f"{name}: a pen's tap colours series 02",
+              chromium.evaluate(f"({label})('twin-Label2-1')").endswith("морскозелен"))
         tap(chromium, "twin-Command3-0")
         check(f"{name}: a tap on «Изведи» draws the chart",
               chromium.evaluate("document.getElementById(document.getElementById('twin-Picture1')"
