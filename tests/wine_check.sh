@@ -9,6 +9,16 @@
 #   wine_check.sh uninstall          its silent uninstall leaves nothing behind
 #   wine_check.sh chosen-folder      /S /D=<a folder of Cyrillic letters and spaces>
 #   wine_check.sh upgrade            an older package with one file more, then this one
+#   wine_check.sh refusals           no upgrade over an older version that has lost its
+#                                    uninstaller or is running: it stays as it was
+#   wine_check.sh msi-install        the MSI, silently, for all users, into a fresh prefix
+#   wine_check.sh msi-installed      what users see of it, beside a per-user installation;
+#                                    the real-window test against it
+#   wine_check.sh msi-repair         a repair puts back a deleted DLL
+#   wine_check.sh msi-uninstall      msiexec /x leaves nothing behind
+#   wine_check.sh msi-chosen-folder  INSTALLDIR=<a folder of Cyrillic letters and spaces>
+#   wine_check.sh msi-upgrade        an older MSI with one file more, then this one; this
+#                                    one then refuses the older
 # From CTest: VENDROLA_WINDOWS_PACKAGES (the zip and the installer),
 # VENDROLA_WINDOWS_BUILD, VENDROLA_SOURCE, VENDROLA_VERSION, VENDROLA_E2E (the
 # real-window test) and VENDROLA_WINE_SCRATCH.
@@ -21,6 +31,7 @@ export LC_ALL=C.UTF-8
 version=$VENDROLA_VERSION
 zip=$VENDROLA_WINDOWS_PACKAGES/vendrola-$version-windows-x64.zip
 setup=$VENDROLA_WINDOWS_PACKAGES/vendrola-$version-setup.exe
+msi=$VENDROLA_WINDOWS_PACKAGES/vendrola-$version-windows-x64.msi
 scratch=$VENDROLA_WINE_SCRATCH
 key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\Vendrola'
 chosen='C:\Програми за учене\Вендрола'
@@ -64,6 +75,37 @@ run_setup() {
     rm "$WINEPREFIX/drive_c/setup.exe"
 }
 
+# Runs msiexec on an MSI, with the package as C:\package.msi among the
+# ARGUMENTS given after it. Returns msiexec's status. (Straight, not through
+# cmd, which under Wine loses a quoted property's spaces.)
+run_msiexec() {
+    cp "$1" "$WINEPREFIX/drive_c/package.msi"
+    shift
+    local status=0
+    wine_ msiexec "$@" >/dev/null || status=$?
+    wineserver -w
+    rm -f "$WINEPREFIX/drive_c/package.msi"
+    return $status
+}
+program_files() { unix_path 'C:\Program Files\Vendrola'; }
+user_menu() { unix_path "$(wine_ cmd /c 'echo %APPDATA%')\\Microsoft\\Windows\\Start Menu\\Programs"; }
+all_users_menu() { unix_path "$(wine_ cmd /c 'echo %ProgramData%')\\Microsoft\\Windows\\Start Menu\\Programs"; }
+# The installed programs' entry of the MSI: the key of its product code.
+machine_entry() {
+    wine_ reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+        awk '/^HKEY_/ { key = $0 } /DisplayName/ && /Vendrola/ && !found { print key; found = 1 }'
+}
+# An older package with one file more than this one (a style plugin that
+# was renamed since), made by CPack's GENERATOR into $old.
+older_package() {
+    old=$scratch/old-package
+    rm -rf "$old" "$scratch/zip" && mkdir -p "$old/extra/styles"
+    unzip -q "$zip" -d "$scratch/zip"
+    cp "$scratch"/zip/*/styles/*.dll "$old/extra/styles/qoldstyle.dll"
+    cpack -G "$1" --config "$VENDROLA_WINDOWS_BUILD/CPackConfig.cmake" -B "$old" \
+        -D CPACK_PACKAGE_VERSION=0.9.0 -D "CPACK_INSTALLED_DIRECTORIES=$old/extra;." >/dev/null
+}
+
 uninstall_from() {
     local folder=$1
     wine_ "$folder/Uninstall.exe" /S >/dev/null
@@ -79,7 +121,7 @@ e2e() {
     local scale=$1 exe=$2 status=0
     shift 2
     (cd "$(dirname "$VENDROLA_E2E")" && QT_QPA_PLATFORM=offscreen VENDROLA_E2E_SCALE=$scale \
-        VENDROLA_E2E_COMMAND="wine $exe" "$VENDROLA_E2E" "$@") || status=$?
+        VENDROLA_E2E_COMMAND="wine \"$exe\"" "$VENDROLA_E2E" "$@") || status=$?
     wineserver -k 2>/dev/null || true
     return $status
 }
@@ -135,15 +177,9 @@ chosen-folder)
     uninstall_from "$dir"
     ;;
 upgrade)
-    # An older version, with one file more than this one has (a style
-    # plugin that was renamed since), installed into a folder of the user's
-    # choosing; then this version, without a folder given.
-    old=$scratch/old-package
-    rm -rf "$old" "$scratch/zip" && mkdir -p "$old/extra/styles"
-    unzip -q "$zip" -d "$scratch/zip"
-    cp "$scratch"/zip/*/styles/*.dll "$old/extra/styles/qoldstyle.dll"
-    cpack -G NSIS --config "$VENDROLA_WINDOWS_BUILD/CPackConfig.cmake" -B "$old" \
-        -D CPACK_PACKAGE_VERSION=0.9.0 -D "CPACK_INSTALLED_DIRECTORIES=$old/extra;." >/dev/null
+    # An older version installed into a folder of the user's choosing; then
+    # this version, without a folder given.
+    older_package NSIS
     new_prefix upgrade
     run_setup "$old/vendrola-0.9.0-setup.exe" "$chosen"
     dir=$(unix_path "$chosen")
@@ -155,8 +191,110 @@ upgrade)
         '[ "$(wine_ reg query "$key" /v DisplayVersion | grep -c "$version")" = 1 ]'
     uninstall_from "$dir"
     ;;
+refusals)
+    older_package NSIS
+    new_prefix refusals
+    run_setup "$old/vendrola-0.9.0-setup.exe"
+    dir=$(programs)
+    before=$(files_of "$dir")
+    refused() { # the installer said no, and the older installation is as it was
+        cp "$setup" "$WINEPREFIX/drive_c/setup.exe"
+        local status=0
+        # Waited for by itself: the running program keeps Wine going.
+        wine_ cmd /c 'start /wait C:\setup.exe /S' >/dev/null || status=$?
+        [ "$status" != 0 ] && [ "$(files_of "$dir")" = "$1" ] &&
+            wine_ reg query "$key" /v DisplayVersion | grep -q 0.9.0
+    }
+    # The program running from the older installation.
+    WINEDEBUG=-all wine "$dir/vendrola.exe" >/dev/null 2>&1 &
+    sleep 8
+    check "no upgrade while Vendrola runs from the older installation" 'refused "$before"'
+    wineserver -k 2>/dev/null || true
+    mv "$dir/Uninstall.exe" "$scratch/Uninstall.exe"
+    check "no upgrade over an older installation without its uninstaller" \
+        'refused "$(grep -vx ./Uninstall.exe <<<"$before")"'
+    mv "$scratch/Uninstall.exe" "$dir/Uninstall.exe"
+    run_setup "$setup"
+    check "with both put right, the upgrade goes ahead" '[ ! -e "$dir/styles/qoldstyle.dll" ]'
+    ;;
+msi-install)
+    new_prefix msi
+    check "the MSI installs silently" 'run_msiexec "$msi" /i "C:\\package.msi" /qn'
+    ;;
+msi-installed)
+    use_prefix msi
+    dir=$(program_files) entry=$(machine_entry)
+    check "installed for all users in $dir, the same files as the zip" \
+        'rm -rf "$scratch/zip" && unzip -q "$zip" -d "$scratch/zip" &&
+         [ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ]'
+    # For all users on Windows (the package is per machine, ALLUSERS=1);
+    # Wine puts a per-machine shortcut in the installing user's menu.
+    check "Start-menu shortcut for all users" \
+        'msiinfo export "$msi" Property | tr -d "\r" | grep -qx "ALLUSERS.1" &&
+         { [ -f "$(all_users_menu)/Vendrola.lnk" ] || [ -f "$(user_menu)/Vendrola.lnk" ]; }'
+    entry_text=$(wine_ reg query "$entry")
+    check "an entry among the installed programs, with name, version, publisher and icon" \
+        'grep -q "DisplayName.*Vendrola" <<<"$entry_text" &&
+         grep -q "DisplayVersion.*$version" <<<"$entry_text" &&
+         grep -q "Publisher.*Vendrola" <<<"$entry_text" &&
+         wine_ reg query "HKLM\\Software\\Classes\\Installer\\Products" /s | grep -q "ProductIcon.*vendrola.ico"'
+    check "nothing for this user alone" '! wine_ reg query "$key" >/dev/null'
+    # A per-user installation beside it: each runs from its own folder and
+    # has its own entry; removing it leaves the MSI's as it was.
+    run_setup "$setup"
+    check "a per-user installation beside it has its own folder and entry" \
+        '[ -f "$(programs)/vendrola.exe" ] && wine_ reg query "$key" >/dev/null &&
+         [ "$(machine_entry)" = "$entry" ]'
+    uninstall_from "$(programs)"
+    check "removing the per-user installation leaves the MSI's as it was" \
+        '[ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ] && [ "$(machine_entry)" = "$entry" ]'
+    check "the installed program passes the real-window test" 'e2e 1 "$dir/vendrola.exe"'
+    ;;
+msi-repair)
+    use_prefix msi
+    dir=$(program_files)
+    rm "$dir/Qt6Gui.dll"
+    # What msiexec /fa does (Wine's msiexec has no /f): every file again.
+    run_msiexec "$msi" /i 'C:\package.msi' REINSTALL=ALL REINSTALLMODE=amus /qn || true
+    check "a repair puts back a deleted Qt6Gui.dll" '[ -f "$dir/Qt6Gui.dll" ]'
+    ;;
+msi-uninstall)
+    use_prefix msi
+    dir=$(program_files)
+    run_msiexec "$msi" /x 'C:\package.msi' /qn || true
+    check "msiexec /x leaves no folder, shortcut or registry entry" \
+        '[ ! -e "$dir" ] && [ ! -e "$(all_users_menu)/Vendrola.lnk" ] && [ -z "$(machine_entry)" ] &&
+         ! wine_ reg query "HKLM\\Software\\The Vendrola developers" >/dev/null'
+    ;;
+msi-chosen-folder)
+    new_prefix msi-chosen
+    run_msiexec "$msi" /i 'C:\package.msi' /qn "INSTALLDIR=$chosen" || true
+    dir=$(unix_path "$chosen")
+    check "installed into $chosen and nowhere else" \
+        '[ -f "$dir/vendrola.exe" ] && [ ! -e "$(program_files)" ]'
+    # (Wine's msiexec finds the folder again only when told it; Windows
+    # finds it from what it registered.)
+    run_msiexec "$msi" /x 'C:\package.msi' /qn "INSTALLDIR=$chosen" || true
+    check "and removed from there" '[ ! -e "$dir" ] && [ -z "$(machine_entry)" ]'
+    ;;
+msi-upgrade)
+    older_package External
+    new_prefix msi-upgrade
+    run_msiexec "$old/vendrola-0.9.0-windows-x64.msi" /i 'C:\package.msi' /qn || true
+    dir=$(program_files)
+    check "the older version is installed, with its extra file" '[ -f "$dir/styles/qoldstyle.dll" ]'
+    run_msiexec "$msi" /i 'C:\package.msi' /qn || true
+    check "the upgrade leaves exactly the new files, under one entry of the new version" \
+        '[ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ] &&
+         wine_ reg query "$(machine_entry)" /v DisplayVersion | grep -q "$version" &&
+         [ "$(wine_ reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s | grep -c "DisplayName.*Vendrola")" = 1 ]'
+    check "the older version is refused over the newer" \
+        '! run_msiexec "$old/vendrola-0.9.0-windows-x64.msi" /i "C:\\package.msi" /qn &&
+         [ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ]'
+    ;;
 *)
-    echo "usage: $0 windowed|portable DPI SCALE|install|installed|uninstall|chosen-folder|upgrade" >&2
+    echo "usage: $0 windowed|portable DPI SCALE|install|installed|uninstall|chosen-folder|upgrade|" \
+        "refusals|msi-install|msi-installed|msi-repair|msi-uninstall|msi-chosen-folder|msi-upgrade" >&2
     exit 2
     ;;
 esac

@@ -1,11 +1,12 @@
 # Vendrola for Windows x64, built on Debian: Qt from Debian's own qt6-base
 # source cross-compiled with MinGW-w64 (once, then cached), Vendrola against
-# it, the zip and the installer in dist/, and the checks under Wine.
+# it, the zip, the installers (per user and per machine) in dist/, and the
+# checks under Wine.
 # Sourced by scripts/vendrola.sh, after scripts/qt-source.sh, whose
 # install_missing, $here and $build it uses.
 
 windows_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
-    dpkg-dev xz-utils g++-mingw-w64-x86-64-posix nsis wine wine64 fonts-liberation2
+    dpkg-dev xz-utils g++-mingw-w64-x86-64-posix nsis wixl msitools wine wine64 fonts-liberation2
     xvfb xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev
     libgl-dev unzip)
 
@@ -86,7 +87,8 @@ windows_main() {
     build_with_qt "$windows_build" "$qt_prefix" Release
     rm -rf "$windows_build/_CPack_Packages"
     (cd "$windows_build" && cpack -B "$dist")
-    rm -rf "$dist/_CPack_Packages"
+    # CPack's External generator (the MSI's) leaves its metadata beside the packages.
+    rm -rf "$dist/_CPack_Packages" "$dist"/vendrola-*-windows-x64.json
     ls -l "$dist"
 
     echo "== Checks of the Windows build under Wine"

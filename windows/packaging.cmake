@@ -2,7 +2,7 @@
 # laid out as Qt deploys on Windows (the program, the Qt DLLs it links, each
 # plugin it loads in a folder named after the plugin's type, the compiler's
 # runtime DLLs), with the licences of everything shipped. CPack makes a
-# portable zip of that folder and a per-user installer.
+# portable zip of that folder, a per-user installer and a per-machine MSI.
 
 set(VENDROLA_DESCRIPTION "Vendrola - bar chart of a web site's traffic over one year")
 configure_file(windows/vendrola.rc.in vendrola.rc @ONLY)
@@ -88,7 +88,13 @@ endforeach()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/nsis/NSIS.template.in "${template}")
 list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_BINARY_DIR}/nsis)
 
-set(CPACK_GENERATOR ZIP NSIS)
+# A portable zip, the per-user installer, and a per-machine Windows Installer
+# package (.msi) for administrators, built by wixl from the same files.
+set(CPACK_GENERATOR ZIP NSIS External)
+set(CPACK_EXTERNAL_ENABLE_STAGING ON)
+set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake)
+set(CPACK_VENDROLA_WXS ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.wxs)
+set(CPACK_VENDROLA_ICON ${CMAKE_CURRENT_SOURCE_DIR}/windows/vendrola.ico)
 # Values reach CPack as written here, quotes and backslashes included.
 set(CPACK_VERBATIM_VARIABLES ON)
 set(CPACK_STRIP_FILES ON)
@@ -113,16 +119,43 @@ set(CPACK_NSIS_DEFINES "Target amd64-unicode
 InstallDirRegKey HKCU \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"")
 # An earlier Vendrola in this user's programs is uninstalled first, silently
 # and by its own uninstaller, which knows its files: an upgrade leaves
-# exactly the new version's files, wherever the old one was. (Its
+# exactly the new version's files, wherever the old one was. The
+# uninstaller is the one in the folder that version recorded, not whatever
+# command the registry holds. The installation stops, with nothing changed
+# and a message (silently: exit status 2), where that folder has no
+# uninstaller, where Vendrola is running from it (Windows keeps a running
+# program's file from being written), or where the uninstaller fails. (The
 # uninstaller, run in place, cannot delete itself; that goes after it.)
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS
-    "ReadRegStr $0 SHCTX \"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Vendrola\" \"UninstallString\"
-  ReadRegStr $1 SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"
-  StrCmp $0 \"\" vendrola_nothing_older
+    "ReadRegStr $1 SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"
   StrCmp $1 \"\" vendrola_nothing_older
-  ExecWait '$0 /S _?=$1'
+  IfFileExists \"$1\\vendrola.exe\" 0 vendrola_nothing_older
+  IfFileExists \"$1\\Uninstall.exe\" vendrola_uninstaller_found
+  MessageBox MB_OK|MB_ICONSTOP \"An earlier Vendrola in $1 has no uninstaller (Uninstall.exe), so it cannot be replaced cleanly. Remove that folder, then install again.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_uninstaller_found:
+  ClearErrors
+  FileOpen $2 \"$1\\vendrola.exe\" a
+  IfErrors 0 vendrola_not_running
+  MessageBox MB_OK|MB_ICONSTOP \"Vendrola is running from $1. Close it, then install again.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_not_running:
+  FileClose $2
+  ClearErrors
+  ExecWait '\"$1\\Uninstall.exe\" /S _?=$1' $2
+  IfErrors vendrola_uninstall_failed
+  StrCmp $2 0 vendrola_uninstalled
+  vendrola_uninstall_failed:
+  MessageBox MB_OK|MB_ICONSTOP \"The uninstaller of the earlier Vendrola in $1 failed (status $2); nothing has been changed.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_uninstalled:
   Delete \"$1\\Uninstall.exe\"
   RMDir \"$1\"
+  Goto vendrola_nothing_older
+  vendrola_refuse:
+  RMDir \"$INSTDIR\"
+  SetErrorLevel 2
+  Quit
   vendrola_nothing_older:")
 # The template removes the program's registry key but leaves the
 # publisher's above it; the uninstaller removes that too once it is empty.
