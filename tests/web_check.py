@@ -556,8 +556,16 @@ class AtSpi:
                 if found:
                     return found
             return None
-        find(self.document()).queryAction().doAction(0)
-        time.sleep(2)
+        # Firefox, on a busy machine, may let an activate pass unheard, as a
+        # person would press again: up to three times, until it is selected.
+        for _ in range(3):
+            find(self.document()).queryAction().doAction(0)
+            try:
+                until(lambda: any(selected for r, n, _, _, selected in self.tree()
+                                  if r == role and n == name), 2)
+                return
+            except TimeoutError:
+                pass
 
     def close(self):
         for process in (self.browser, self.xvfb):
