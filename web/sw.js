@@ -11,8 +11,10 @@ self.addEventListener("install", (event) => {
   event.waitUntil((async () => {
     const cache = await caches.open(kCache);
     await Promise.all(kFiles.map(async (file) => {
-      // Past the browser's HTTP cache, which may still hold older files.
-      const response = await fetch(new Request(file, { cache: "reload" }));
+      // Never an older copy from the browser's HTTP cache: each file is
+      // checked with the host, which sends it again only where it changed
+      // (the page has just loaded the program, which is not loaded twice).
+      const response = await fetch(new Request(file, { cache: "no-cache" }));
       if (!response.ok)
         throw new Error(`${file}: ${response.status}`);
       // A host may answer the page's address with a redirect (index.html
