@@ -145,12 +145,15 @@ window.vendrolaPage = (() => {
         status.remove();
         canvas.hidden = false;
         stage.setAttribute("aria-busy", "false");
-        // Kept for use without a network only now, so that the first
-        // visit downloads the program once. Each visit asks whether the
-        // site has a newer build, which the next visit then shows.
+        // Kept for use without a network only now, once the window's first
+        // frame is on the screen, so that the first visit downloads the
+        // program once and its first paint waits for nothing. Each visit
+        // asks whether the site has a newer build, which the next visit
+        // then shows.
         if ("serviceWorker" in navigator)
-          navigator.serviceWorker.register("sw.js")
-            .then((registration) => registration.update()).catch(() => {});
+          requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(() =>
+            navigator.serviceWorker.register("sw.js")
+              .then((registration) => registration.update()).catch(() => {}), 0)));
       },
     });
     loader.loadEmscriptenModule("vendrola");
