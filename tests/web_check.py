@@ -412,8 +412,11 @@ def devices(url):
                               height=landscape[1], deviceScaleFactor=ratio, mobile=True)
                 time.sleep(1)
             view = (landscape if turned else (width, height))
-            shown = chromium.evaluate("""(() => { const r = document.getElementById('screen')
-                .getBoundingClientRect(), c = document.getElementById('screen');
+            # The window's canvas: the page's own, or the one a later Qt makes
+            # inside the screen element's shadow root.
+            shown = chromium.evaluate("""(() => { const s = document.getElementById('screen'),
+                r = s.getBoundingClientRect(), c = s.tagName === 'CANVAS' ? s
+                    : s.firstElementChild.shadowRoot.querySelector('canvas');
                 return [r.left, r.top, r.width, r.height, c.width, devicePixelRatio]; })()""")
             left, top, w, h, pixels, dpr = shown
             what = f"{name}{' on its side' if turned else ''} ({view[0]}x{view[1]})"

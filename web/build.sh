@@ -62,14 +62,15 @@ web_emsdk() {
 # the cache has none for this source version, these options and this
 # emscripten; VENDROLA_WEB_QT names another.
 web_qt() {
-    local version key prefix work
+    local version key prefix work patch=web_qt_patch
     # A Qt of the user's own, as for relinking the page with another Qt.
     if [ -n "${VENDROLA_WEB_QT:-}" ]; then
         web_qt_prefix=$VENDROLA_WEB_QT
         return
     fi
     version=$(qt_source_version)
-    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f web_qt_patch web_qt_change;
+    web_qt_is_6_4 || patch=web_qt_patch_6_8
+    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f "$patch" web_qt_change;
              emcc --version | sed -n 1p; } | sha256sum | cut -c1-12)
     prefix=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/qt-${version%%+*}-wasm-$key
     web_qt_prefix=$prefix
@@ -79,7 +80,7 @@ web_qt() {
     mkdir -p "$prefix"
     work=$(mktemp -d)
     qt_source_fetch "$work"
-    web_qt_patch "$work/src"
+    "$patch" "$work/src"
     web_emsdk "$work/emsdk"
     cmake -G Ninja -S "$work/src" -B "$work/build" \
         -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
@@ -103,20 +104,40 @@ web_qt() {
     touch "$prefix/.complete"
 }
 
-# The changes to Qt's source, as the page's licences state them.
+# The changes to Qt's source, as the page's licences state them: those of
+# Debian 12's Qt 6.4, or of Debian 13's Qt 6.8.
 web_qt_changes() {
     echo "Changes to the source:"
-    echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
-    echo "  Sans Mono, Bitstream Vera Sans), since the page brings its own font."
-    echo "- src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>, which it needs"
-    echo "  when the widgets left out above do not include it."
-    echo "- The clipboard does not ask the browser for its permissions at start-up: it"
-    echo "  never used the answer, and WebKit (Safari) refuses the question, which left"
-    echo "  a rejected promise that nothing handled."
-    echo "- The mouse finds its window by the window's geometry in the same (device-"
-    echo "  independent) pixels as the pointer, and a newly shown window is exposed whole,"
-    echo "  so that a screen scaled above 1 (a window enlarged to fit a tablet) takes"
-    echo "  clicks and paints everywhere."
+    if web_qt_is_6_4; then
+        echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
+        echo "  Sans Mono, Bitstream Vera Sans), since the page brings its own font."
+        echo "- src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>, which it needs"
+        echo "  when the widgets left out above do not include it."
+        echo "- The clipboard does not ask the browser for its permissions at start-up: it"
+        echo "  never used the answer, and WebKit (Safari) refuses the question, which left"
+        echo "  a rejected promise that nothing handled."
+        echo "- The mouse finds its window by the window's geometry in the same (device-"
+        echo "  independent) pixels as the pointer, and a newly shown window is exposed whole,"
+        echo "  so that a screen scaled above 1 (a window enlarged to fit a tablet) takes"
+        echo "  clicks and paints everywhere."
+    else
+        echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
+        echo "  Sans Mono), since the page brings its own font."
+        echo "- A window does not offer the platform's own accessibility (a hidden \"Enable"
+        echo "  Screen Reader\" button): the page describes the whole window to screen"
+        echo "  readers itself, lists, chart and focus included, and two descriptions would"
+        echo "  give a screen reader two windows."
+        echo "- As in Qt 6.4, only a touch screen has an input context (a text field in the"
+        echo "  page that takes the browser's focus for typing); elsewhere the window takes"
+        echo "  the keys itself. The input context takes the focus only for a control that"
+        echo "  takes text, so that a button with the focus does not open a phone's"
+        echo "  on-screen keyboard."
+    fi
+}
+
+# Whether the Qt source is Debian 12's Qt 6.4 rather than a later one.
+web_qt_is_6_4() {
+    [[ $(qt_source_version) == 6.4.* ]]
 }
 
 # web_qt_change FILE FROM TO: replaces the text FROM with TO in one of Qt's
@@ -126,7 +147,22 @@ web_qt_change() {
         { echo "vendrola: Qt's $1 has no '$2' to change" >&2; return 1; }
 }
 
-# The changes web_qt_changes states.
+# The changes web_qt_changes states, to Debian 13's Qt 6.8.
+web_qt_patch_6_8() {
+    local wasm=$1/src/plugins/platforms/wasm
+    web_qt_change "$wasm/CMakeLists.txt" $'\n    "${QtBase_SOURCE_DIR}/src/3rdparty/wasm/DejaVuSans.ttf"' ''
+    web_qt_change "$wasm/CMakeLists.txt" $'\n    "${QtBase_SOURCE_DIR}/src/3rdparty/wasm/DejaVuSansMono.ttf"' ''
+    web_qt_change "$wasm/qwasmwindow.cpp" \
+        'QWasmAccessibility::addAccessibilityEnableButton(window());' '{}'
+    web_qt_change "$wasm/qwasmintegration.cpp" \
+        $'} else {\n        m_inputContext.reset(new QWasmInputContext());' \
+        $'} else if (touchPoints > 0) {\n        m_inputContext.reset(new QWasmInputContext());'
+    web_qt_change "$wasm/qwasminputcontext.cpp" \
+        $'if (object) {\n        m_inputElement.call<void>("focus");' \
+        $'if (object && inputMethodAccepted()) {\n        m_inputElement.call<void>("focus");'
+}
+
+# The changes web_qt_changes states, to Debian 12's Qt 6.4.
 web_qt_patch() {
     local wasm=$1/src/plugins/platforms/wasm
     grep -q 'src/3rdparty/wasm/DejaVuSans.ttf' "$wasm/CMakeLists.txt"
@@ -148,20 +184,6 @@ web_qt_patch() {
 web_main() {
     # A step that fails inside $(...) fails the command too.
     shopt -s inherit_errexit
-    # The page is made for the browser platform of Debian 12's Qt 6.4. Qt 6.5
-    # and later (Debian 13's) start a page through another loader, put the
-    # window in elements of its own and bring their own accessibility
-    # bridge, which says less than the page's twin; the page is not made for
-    # them yet.
-    local release
-    release=$(. /etc/os-release && echo "${VERSION_ID:-}")
-    if [ "$release" != 12 ]; then
-        echo "vendrola: the page is built on Debian 12, with its Qt 6.4 for the browser." >&2
-        echo "vendrola: this is Debian ${release:-of an unknown release}, whose Qt starts a page in" \
-            "another way that the page does not use yet; build it on Debian 12 (a container or" \
-            "chroot will do)." >&2
-        return 1
-    fi
     install_missing "${web_packages[@]}"
     local started=$SECONDS web_qt_prefix
     web_qt

@@ -20,7 +20,12 @@ target_link_options(vendrola PRIVATE -Oz)
 # Cyrillic letters, digits and punctuation.
 # Debian's own Python, which python3-fonttools goes with.
 find_program(PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
-set(font_source /usr/share/fonts/truetype/liberation2/LiberationSerif-Regular.ttf)
+# Debian 12 keeps Liberation 2 apart from the older Liberation fonts;
+# Debian 13 has only the new ones, in the old place.
+find_file(font_source LiberationSerif-Regular.ttf REQUIRED NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH
+          PATHS /usr/share/fonts/truetype/liberation2 /usr/share/fonts/truetype/liberation)
+cmake_path(GET font_source PARENT_PATH font_folder)
+cmake_path(GET font_folder FILENAME font_package)
 set(font ${CMAKE_CURRENT_BINARY_DIR}/fonts/LiberationSerif-Regular.ttf)
 add_custom_command(OUTPUT ${font}
     COMMAND ${PYTHON3} -m fontTools.subset ${font_source} --output-file=${font}
@@ -74,7 +79,7 @@ endforeach()
 install(FILES LICENSE DESTINATION licences RENAME Vendrola-MIT.txt)
 install(DIRECTORY ${QT6_INSTALL_PREFIX}/share/doc/qt6-base/ DESTINATION licences/Qt)
 install(FILES web/RELINKING.txt DESTINATION licences/Qt)
-install(FILES /usr/share/doc/fonts-liberation2/copyright
+install(FILES /usr/share/doc/fonts-${font_package}/copyright
         DESTINATION licences/Liberation-Serif RENAME OFL-1.1.txt)
 install(FILES /usr/share/doc/emscripten/copyright DESTINATION licences/emscripten)
 # Last, once the page's files are all in place: the cache's name from them.

@@ -1,4 +1,5 @@
-// Vendrola's page: starts the program with Qt's loader, says how loading
+// Vendrola's page: starts the program with Qt's loader (Qt 6.4's or the
+// later one), says how loading
 // goes and, in plain Bulgarian, why the program cannot run where it cannot;
 // fits the window to the screen and hands it taps as clicks; keeps the
 // window's accessible twin, which the program describes; and keeps the
@@ -12,7 +13,10 @@ window.vendrolaPage = (() => {
   // A tap is a finger that lifts about where it touched down.
   const kTapSlop = 16;
   const stage = document.getElementById("stage");
-  const canvas = document.getElementById("screen");
+  // Where the window shows: the page's canvas, which Qt 6.4 draws on, or an
+  // element that a later Qt puts its screen in, with the window's own canvas
+  // inside a shadow root.
+  let screen = document.getElementById("screen");
   const status = document.getElementById("status");
   const statusText = document.getElementById("status-text");
   const serve = "python3 -m http.server --bind 127.0.0.1 8000";
@@ -30,7 +34,7 @@ window.vendrolaPage = (() => {
           "http://127.0.0.1:8000/",
   };
   const coarse = window.matchMedia("(pointer: coarse)");
-  let loader, stalled, fault = null, running = false, scale = 1;
+  let loader, instance, stalled, fault = null, running = false, scale = 1;
 
   function say(text) {
     statusText.textContent = text;
@@ -47,7 +51,7 @@ window.vendrolaPage = (() => {
     fault = reasons[reason] || reason;
     running = false;
     clearTimeout(stalled);
-    canvas.hidden = true;
+    screen.hidden = true;
     document.getElementById("twin").replaceChildren();
     document.getElementById("twin-descriptions").replaceChildren();
     stage.prepend(status);
@@ -75,20 +79,48 @@ window.vendrolaPage = (() => {
       return;
     scale = next;
     stage.style.setProperty("--scale", String(scale));
+    // In whole CSS pixels, which a window that the toolkit places in the
+    // page (later Qt's) covers to the last device pixel.
+    stage.style.width = `${Math.floor(kWidth * scale)}px`;
+    stage.style.height = `${Math.floor(kHeight * scale)}px`;
     // The program draws for the new size; before it starts, it asks.
-    const module = loader && loader.module();
+    const module = program();
     if (module && module.vendrolaShowAtScale)
       module.vendrolaShowAtScale(scale);
   }
 
-  // The toolkit takes the mouse's pointer events and the touch events; a
-  // finger or a pen goes to it as a mouse click where a tap ends, so that a
-  // tap is a click at once, while a swipe, a pinch or a double tap stays
-  // the browser's (page zoom for those who need it).
+  // The running program, once the loader has it.
+  function program() {
+    return instance || (loader && loader.module && loader.module());
+  }
+
+  // The canvas the window is drawn on.
+  function windowCanvas() {
+    const shadow = screen.firstElementChild && screen.firstElementChild.shadowRoot;
+    return (shadow && shadow.querySelector("canvas")) || screen;
+  }
+
+  // Whether an event's target is the window: the canvas, any element of
+  // the toolkit's in the screen element, or the text field a later Qt
+  // keeps in the page for typing into the window's text box.
+  function inWindow(target) {
+    return target instanceof Node && (screen.contains(target) || "data-qinputcontext" in target);
+  }
+
+  // The toolkit takes the mouse's pointer events only; a finger or a pen
+  // goes to it as a mouse click where a tap ends, so that a tap is a click
+  // at once, while a swipe, a pinch or a double tap stays the browser's
+  // (page zoom for those who need it).
   function takeTaps() {
     let tap = null;
     for (const type of ["touchstart", "touchmove", "touchend", "touchcancel"])
       stage.addEventListener(type, (event) => event.stopPropagation(), true);
+    for (const type of ["pointerover", "pointerenter", "pointerdown", "pointermove",
+                        "pointerup", "pointercancel", "pointerout", "pointerleave"])
+      stage.addEventListener(type, (event) => {
+        if (event.pointerType !== "mouse")
+          event.stopPropagation();
+      }, true);
     stage.addEventListener("pointerdown", (event) => {
       if (event.pointerType !== "mouse")
         tap = event.isPrimary && !tap ? { id: event.pointerId, x: event.clientX, y: event.clientY }
@@ -102,6 +134,7 @@ window.vendrolaPage = (() => {
       tap = null;
       if (moved > kTapSlop || !running)
         return;
+      const canvas = windowCanvas();
       for (const [type, button, buttons] of [["pointermove", -1, 0], ["pointerdown", 0, 1],
                                              ["pointerup", 0, 0]])
         canvas.dispatchEvent(new PointerEvent(type, {
@@ -111,16 +144,97 @@ window.vendrolaPage = (() => {
     }, true);
     // The toolkit captures the pointer it is given; a finger that has
     // already lifted cannot be captured, which is no fault.
-    for (const method of ["setPointerCapture", "releasePointerCapture"])
-      canvas[method] = (id) => {
+    for (const method of ["setPointerCapture", "releasePointerCapture"]) {
+      const capture = Element.prototype[method];
+      Element.prototype[method] = function (id) {
         try {
-          Element.prototype[method].call(canvas, id);
+          capture.call(this, id);
         } catch (error) {
+          if (!inWindow(this))
+            throw error;
           // the pointer is gone
         }
       };
+    }
     // A long press selects nothing and opens no menu over the window.
     stage.addEventListener("contextmenu", (event) => event.preventDefault());
+  }
+
+  // The window is up: the loading status has done its work and leaves the
+  // page, and so what a screen reader finds.
+  function shown() {
+    running = true;
+    clearTimeout(stalled);
+    status.remove();
+    screen.hidden = false;
+    stage.setAttribute("aria-busy", "false");
+    // Kept for use without a network only now, once the window's first
+    // frame is on the screen, so that the first visit downloads the
+    // program once and its first paint waits for nothing. Each visit asks
+    // whether the site has a newer build, which the next visit then shows.
+    if ("serviceWorker" in navigator)
+      requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(() =>
+        navigator.serviceWorker.register("sw.js")
+          .then((registration) => registration.update()).catch(() => {}), 0)));
+  }
+
+  // Qt 6.4's loader fetches the program itself and draws on the canvas.
+  function loadWithQtLoader() {
+    loader = QtLoader({
+      canvasElements: [screen],
+      showLoader: (state) => say(state === "Downloading" ? "Изтегляне на програмата…"
+                                                         : "Подготовка на програмата…"),
+      showError: (text) => fail(/WebAssembly is not supported/.test(text) ? "wasm"
+                                : /WebGL is not supported/.test(text) ? "webgl" : "files"),
+      showExit: () => fail("stopped"),
+      showCanvas: shown,
+    });
+    loader.loadEmscriptenModule("vendrola");
+  }
+
+  // Later Qt's loader is handed the program's module, which the page
+  // fetches and compiles (so that it can say how far it is), and its entry
+  // function, which vendrola.js defines (Qt names it after the program);
+  // the toolkit puts its screen in an element, not a canvas.
+  function loadWithQtLoad() {
+    if (typeof WebAssembly !== "object") {
+      fail("wasm");
+      return;
+    }
+    const element = document.createElement("div");
+    for (const name of ["id", "aria-hidden", "hidden"])
+      element.setAttribute(name, screen.getAttribute(name));
+    screen.replaceWith(element);
+    screen = element;
+    const compiled = fetch("vendrola.wasm").then((response) => {
+      if (!response.ok)
+        throw new Error(`vendrola.wasm: ${response.status}`);
+      // A host that does not say the file is WebAssembly gets it compiled
+      // once it is all there.
+      const copy = response.clone();
+      return WebAssembly.compileStreaming(response)
+        .catch(() => copy.arrayBuffer().then((bytes) => WebAssembly.compile(bytes)));
+    }).then((module) => {
+      say("Подготовка на програмата…");
+      return module;
+    }, (error) => {
+      fail("files");
+      throw error;
+    });
+    const script = document.createElement("script");
+    script.src = "vendrola.js";
+    script.onerror = () => fail("files");
+    script.onload = () => qtLoad({
+      preRun: [(module) => { instance = module; }],
+      qt: {
+        entryFunction: window.vendrola_entry,
+        containerElements: [screen],
+        module: compiled,
+        onLoaded: shown,
+        onExit: () => fail("stopped"),
+      },
+    }).catch(() => fail("stopped"));
+    document.head.append(script);
   }
 
   function start() {
@@ -130,33 +244,10 @@ window.vendrolaPage = (() => {
     }
     say("Изтегляне на програмата…");
     stage.setAttribute("aria-busy", "true");
-    loader = QtLoader({
-      canvasElements: [canvas],
-      showLoader: (state) => say(state === "Downloading" ? "Изтегляне на програмата…"
-                                                         : "Подготовка на програмата…"),
-      showError: (text) => fail(/WebAssembly is not supported/.test(text) ? "wasm"
-                                : /WebGL is not supported/.test(text) ? "webgl" : "files"),
-      showExit: () => fail("stopped"),
-      showCanvas: () => {
-        running = true;
-        clearTimeout(stalled);
-        // The loading status has done its work: it leaves the page, and so
-        // what a screen reader finds.
-        status.remove();
-        canvas.hidden = false;
-        stage.setAttribute("aria-busy", "false");
-        // Kept for use without a network only now, once the window's first
-        // frame is on the screen, so that the first visit downloads the
-        // program once and its first paint waits for nothing. Each visit
-        // asks whether the site has a newer build, which the next visit
-        // then shows.
-        if ("serviceWorker" in navigator)
-          requestAnimationFrame(() => requestAnimationFrame(() => setTimeout(() =>
-            navigator.serviceWorker.register("sw.js")
-              .then((registration) => registration.update()).catch(() => {}), 0)));
-      },
-    });
-    loader.loadEmscriptenModule("vendrola");
+    if (typeof qtLoad === "function")
+      loadWithQtLoad();
+    else
+      loadWithQtLoader();
   }
 
   // Only the program's own faults stop it: a trap or abort of its
@@ -184,9 +275,9 @@ window.vendrolaPage = (() => {
     start, fail,
     // A run-time error of the program, in its own words.
     showFault: (message) => fail(message),
-    module: () => loader && loader.module(),
+    module: program,
     scale: () => scale,
-    canvas,
+    windowCanvas, inWindow,
   };
 })();
 
@@ -196,7 +287,6 @@ window.vendrolaPage = (() => {
 window.vendrolaTwin = (() => {
   const root = document.getElementById("twin");
   const descriptions = document.getElementById("twin-descriptions");
-  const canvas = vendrolaPage.canvas;
   let focusedId = "";
 
   function set(element, name, value) {
@@ -330,7 +420,7 @@ window.vendrolaTwin = (() => {
       ctrlKey: event.ctrlKey, shiftKey: event.shiftKey, altKey: event.altKey,
       metaKey: event.metaKey, keyCode: event.keyCode, charCode: event.charCode,
       which: event.which, bubbles: true, cancelable: true, composed: true });
-    canvas.dispatchEvent(forwarded);
+    vendrolaPage.windowCanvas().dispatchEvent(forwarded);
     if (forwarded.defaultPrevented)
       event.preventDefault();
   }
@@ -338,10 +428,10 @@ window.vendrolaTwin = (() => {
   // Keys pressed on an element go on to the window.
   for (const type of ["keydown", "keyup"]) {
     root.addEventListener(type, forward);
-    // Keys pressed on the canvas itself reach the window directly, but for
-    // an unnamed one, which goes renamed.
-    canvas.parentNode.addEventListener(type, (event) => {
-      if (event.target === canvas && event.isTrusted && named(event)) {
+    // Keys pressed on the window itself reach it directly, but for an
+    // unnamed one, which goes renamed.
+    document.addEventListener(type, (event) => {
+      if (vendrolaPage.inWindow(event.target) && event.isTrusted && named(event)) {
         event.stopPropagation();
         forward(event);
       }
@@ -349,7 +439,10 @@ window.vendrolaTwin = (() => {
   }
   // A click on the window focuses the canvas; the focus goes back to the
   // control's element once the window has handled the click.
-  canvas.addEventListener("focus", () => setTimeout(focusTwin, 0));
+  document.addEventListener("focusin", (event) => {
+    if (vendrolaPage.inWindow(event.target))
+      setTimeout(focusTwin, 0);
+  });
 
   return { sync };
 })();
