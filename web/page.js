@@ -104,7 +104,11 @@ window.vendrolaPage = (() => {
   // the toolkit's in the screen element, or the text field a later Qt
   // keeps in the page for typing into the window's text box.
   function inWindow(target) {
-    return target instanceof Node && (screen.contains(target) || "data-qinputcontext" in target);
+    // An element in a shadow root is the window's if its host is.
+    for (let node = target; node instanceof Node; node = node.getRootNode().host)
+      if (screen.contains(node) || "data-qinputcontext" in node)
+        return true;
+    return false;
   }
 
   // The toolkit takes the mouse's pointer events only; a finger or a pen
