@@ -1,9 +1,8 @@
 // Vendrola's page: starts the program with Qt's loader (Qt 6.4's or the
-// later one), says how loading
-// goes and, in plain Bulgarian, why the program cannot run where it cannot;
-// fits the window to the screen and hands it taps as clicks; keeps the
-// window's accessible twin, which the program describes; and keeps the
-// page's files for use without a network.
+// later one), says how loading goes and, in plain Bulgarian, why the
+// program cannot run where it cannot; fits the window to the screen and
+// hands it taps as clicks; keeps the window's accessible twin, which the
+// program describes; and keeps the page's files for use without a network.
 "use strict";
 
 window.vendrolaPage = (() => {
