@@ -107,10 +107,12 @@ web_qt() {
 # The changes to Qt's source, as the page's licences state them: those of
 # Debian 12's Qt 6.4, or of Debian 13's Qt 6.8.
 web_qt_changes() {
+    local fonts="DejaVu Sans, DejaVu Sans Mono"
+    web_qt_is_6_4 && fonts+=", Bitstream Vera Sans"
     echo "Changes to the source:"
+    echo "- The platform plugin does not carry Qt's fallback fonts, since the page"
+    echo "  brings its own font: $fonts."
     if web_qt_is_6_4; then
-        echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
-        echo "  Sans Mono, Bitstream Vera Sans), since the page brings its own font."
         echo "- src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>, which it needs"
         echo "  when the widgets left out above do not include it."
         echo "- The clipboard does not ask the browser for its permissions at start-up: it"
@@ -121,8 +123,6 @@ web_qt_changes() {
         echo "  so that a screen scaled above 1 (a window enlarged to fit a tablet) takes"
         echo "  clicks and paints everywhere."
     else
-        echo "- The platform plugin does not carry Qt's fallback fonts (DejaVu Sans, DejaVu"
-        echo "  Sans Mono), since the page brings its own font."
         echo "- A window does not offer the platform's own accessibility (a hidden \"Enable"
         echo "  Screen Reader\" button): the page describes the whole window to screen"
         echo "  readers itself, lists, chart and focus included, and two descriptions would"
