@@ -20,8 +20,10 @@ build=${VENDROLA_BUILD_DIR:-$here/build}
 mode=${1:-}
 
 # What building and running need, and what the tests add to it.
-build_packages=(cmake make g++ pkg-config qt6-base-dev qt6-wayland libgl-dev libxcb1-dev libxcb-damage0-dev fonts-liberation2)
-test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl qt6-gtk-platformtheme sway wtype grim desktop-file-utils appstream dpkg-dev file)
+# dpkg-buildflags (dpkg-dev) gives the compiler Debian's hardening flags;
+# lintian and hardening-check (devscripts) check the Debian package.
+build_packages=(cmake make g++ pkg-config dpkg-dev qt6-base-dev qt6-wayland libgl-dev libxcb1-dev libxcb-damage0-dev fonts-liberation2)
+test_packages=(qt6-base-private-dev xvfb xdotool imagemagick x11-utils openbox wmctrl qt6-gtk-platformtheme sway wtype grim desktop-file-utils appstream file lintian devscripts)
 
 install_missing() {
     local missing=() package

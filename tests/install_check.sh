@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs the build into a scratch prefix and validates what a desktop
-# needs; then builds the Debian package and checks its dependencies and files.
+# needs; then builds the Debian package and checks its dependencies and
+# files, and it passes Debian's own checks: lintian, and hardening-check on
+# the program.
 #   install_check.sh BUILD_DIR
 set -euo pipefail
 build=$1
@@ -44,11 +46,23 @@ contents=$(dpkg-deb -c "$deb")
 for file in ./usr/bin/vendrola ./usr/share/applications/bg.vendrola.Vendrola.desktop \
             ./usr/share/metainfo/bg.vendrola.Vendrola.metainfo.xml \
             ./usr/share/icons/hicolor/128x128/apps/bg.vendrola.Vendrola.png \
-            ./usr/share/doc/vendrola/copyright; do
+            ./usr/share/doc/vendrola/copyright ./usr/share/doc/vendrola/changelog.gz \
+            ./usr/share/man/man1/vendrola.1.gz; do
     grep -q " $file\$" <<<"$contents" || { echo "not in the package: $file"; exit 1; }
 done
-# Unpacked into a scratch root, the program is whole.
+# Unpacked into a scratch root, the program is the one built, stripped.
 dpkg-deb -x "$deb" "$scratch/root"
-cmp "$scratch/root/usr/bin/vendrola" "$scratch/usr/bin/vendrola"
+build_id() { readelf -n "$1" | sed -n 's/^ *Build ID: //p'; }
+[ -n "$(build_id "$scratch/usr/bin/vendrola")" ] &&
+    [ "$(build_id "$scratch/root/usr/bin/vendrola")" = "$(build_id "$scratch/usr/bin/vendrola")" ]
+[[ $(file -b "$scratch/root/usr/bin/vendrola") == *", stripped"* ]]
 grep -q '^License: Expat$' "$scratch/root/usr/share/doc/vendrola/copyright"
+zcat "$scratch/root/usr/share/doc/vendrola/changelog.gz" | head -n 1 | grep -q '^vendrola (1\.0\.0) '
+
+lintian --fail-on error,warning "$deb"
+# Control-flow protection needs a C library whose start-up files carry it:
+# where dpkg-buildflags has no "branch" feature (Debian 12), it asks for none.
+cf=()
+dpkg-buildflags --query-features hardening | grep -qx 'Feature: branch' || cf=(--nocfprotection)
+hardening-check "${cf[@]}" "$scratch/root/usr/bin/vendrola"
 echo "install and package: all checks hold"
