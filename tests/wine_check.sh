@@ -1,24 +1,27 @@
 #!/usr/bin/env bash
 # The Windows packages under Wine, one check per call, each in a Wine prefix
 # of its own (a fresh Windows user) under $scratch.
-#   wine_check.sh windowed           vendrola.exe is a windowed program, and
-#                                    installing fails where a DLL it needs is missing
+#   wine_check.sh windowed           vendrola.exe is a windowed program, every program
+#                                    and DLL has ASLR and DEP, and installing fails
+#                                    where a DLL it needs is missing
 #   wine_check.sh portable DPI SCALE the real-window test against the unzipped program
 #   wine_check.sh install            the installer, silently, into a fresh prefix
 #   wine_check.sh installed          what a user sees of that installation; it opens
 #   wine_check.sh uninstall          its silent uninstall leaves nothing behind
 #   wine_check.sh chosen-folder      /S /D=<a folder of Cyrillic letters and spaces>
 #   wine_check.sh upgrade            an older package with one file more, then this one
-#   wine_check.sh refusals           no upgrade over an older version that has lost its
-#                                    uninstaller or is running: it stays as it was
+#   wine_check.sh refusals           no upgrade (status 2) over an older version that is
+#                                    running, cannot be written or has lost its
+#                                    uninstaller: it stays as it was
 #   wine_check.sh msi-install        the MSI, silently, for all users, into a fresh prefix
 #   wine_check.sh msi-installed      what users see of it, beside a per-user installation;
 #                                    the real-window test against it
-#   wine_check.sh msi-repair         a repair puts back a deleted DLL
+#   wine_check.sh msi-repair         a repair puts back a deleted program and DLL
 #   wine_check.sh msi-uninstall      msiexec /x leaves nothing behind
-#   wine_check.sh msi-chosen-folder  INSTALLDIR=<a folder of Cyrillic letters and spaces>
-#   wine_check.sh msi-upgrade        an older MSI with one file more, then this one; this
-#                                    one then refuses the older
+#   wine_check.sh msi-chosen-folder  INSTALLDIR=<a folder of Cyrillic letters and spaces>,
+#                                    kept by the next package, and by its removal
+#   wine_check.sh msi-upgrade        an older MSI with one file more, then this one, then
+#                                    a rebuild of this one; the older is then refused
 # From CTest: VENDROLA_WINDOWS_PACKAGES (the zip and the installer),
 # VENDROLA_WINDOWS_BUILD, VENDROLA_SOURCE, VENDROLA_VERSION, VENDROLA_E2E (the
 # real-window test) and VENDROLA_WINE_SCRATCH.
@@ -95,15 +98,25 @@ machine_entry() {
     wine_ reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
         awk '/^HKEY_/ { key = $0 } /DisplayName/ && /Vendrola/ && !found { print key; found = 1 }'
 }
-# An older package with one file more than this one (a style plugin that
-# was renamed since), made by CPack's GENERATOR into $old.
+# Another build of the package, with one file more than this one (a style
+# plugin that was renamed since), made by CPack's GENERATOR into $old: of
+# version 0.9.0, or of VERSION.
 older_package() {
     old=$scratch/old-package
     rm -rf "$old" "$scratch/zip" && mkdir -p "$old/extra/styles"
     unzip -q "$zip" -d "$scratch/zip"
     cp "$scratch"/zip/*/styles/*.dll "$old/extra/styles/qoldstyle.dll"
     cpack -G "$1" --config "$VENDROLA_WINDOWS_BUILD/CPackConfig.cmake" -B "$old" \
-        -D CPACK_PACKAGE_VERSION=0.9.0 -D "CPACK_INSTALLED_DIRECTORIES=$old/extra;." >/dev/null
+        -D CPACK_PACKAGE_VERSION="${2:-0.9.0}" -D "CPACK_INSTALLED_DIRECTORIES=$old/extra;." >/dev/null
+}
+rebuilt_msi() { older_package External "$version" && echo "$old/vendrola-$version-windows-x64.msi"; }
+# The files of the zip, and of the package with one file more.
+zip_files() { files_of "$scratch"/zip/*; }
+zip_files_and_extra() { (zip_files; echo ./styles/qoldstyle.dll) | sort; }
+# How many entries among the installed programs name Vendrola.
+machine_entries() {
+    wine_ reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s |
+        grep -c 'DisplayName.*Vendrola' || true
 }
 
 uninstall_from() {
@@ -134,6 +147,8 @@ windowed)
     rm -rf "$scratch/zip" && unzip -q "$zip" -d "$scratch/zip"
     check "vendrola.exe is a windowed program, which opens no console" \
         '[[ $(x86_64-w64-mingw32-objdump -p "$scratch"/zip/*/vendrola.exe) == *"(Windows GUI)"* ]]'
+    check "every program and DLL has ASLR (high entropy, relocations kept) and DEP" \
+        '/usr/bin/python3 "$VENDROLA_SOURCE/tests/pe_flags.py" "$scratch"/zip/*'
     imports=(cmake -DVENDROLA_OBJDUMP=x86_64-w64-mingw32-objdump
         -DCMAKE_INSTALL_PREFIX="$(echo "$scratch"/zip/*)" -P "$VENDROLA_SOURCE/windows/check-imports.cmake")
     check "every DLL needed is in the package or Windows's own" '"${imports[@]}"'
@@ -202,7 +217,7 @@ refusals)
         local status=0
         # Waited for by itself: the running program keeps Wine going.
         wine_ cmd /c 'start /wait C:\setup.exe /S' >/dev/null || status=$?
-        [ "$status" != 0 ] && [ "$(files_of "$dir")" = "$1" ] &&
+        [ "$status" = 2 ] && [ "$(files_of "$dir")" = "$1" ] &&
             wine_ reg query "$key" /v DisplayVersion | grep -q 0.9.0
     }
     # The program running from the older installation.
@@ -210,6 +225,11 @@ refusals)
     sleep 8
     check "no upgrade while Vendrola runs from the older installation" 'refused "$before"'
     wineserver -k 2>/dev/null || true
+    # A program that cannot be written, as Windows keeps a read-only file
+    # (Wine, run by root, writes read-only files; not immutable ones).
+    chattr +i "$dir/vendrola.exe"
+    check "no upgrade over an older installation whose program cannot be written" 'refused "$before"'
+    chattr -i "$dir/vendrola.exe"
     mv "$dir/Uninstall.exe" "$scratch/Uninstall.exe"
     check "no upgrade over an older installation without its uninstaller" \
         'refused "$(grep -vx ./Uninstall.exe <<<"$before")"'
@@ -253,10 +273,13 @@ msi-installed)
 msi-repair)
     use_prefix msi
     dir=$(program_files)
-    rm "$dir/Qt6Gui.dll"
-    # What msiexec /fa does (Wine's msiexec has no /f): every file again.
-    run_msiexec "$msi" /i 'C:\package.msi' REINSTALL=ALL REINSTALLMODE=amus /qn || true
-    check "a repair puts back a deleted Qt6Gui.dll" '[ -f "$dir/Qt6Gui.dll" ]'
+    rm "$dir/vendrola.exe" "$dir/Qt6Gui.dll"
+    # What msiexec /f does by default (Wine's msiexec has no /f): what is
+    # missing, older or changed again, nothing else.
+    run_msiexec "$msi" /i 'C:\package.msi' REINSTALL=ALL REINSTALLMODE=pecms /qn || true
+    check "a repair puts back a deleted vendrola.exe and Qt6Gui.dll" \
+        '[ -f "$dir/vendrola.exe" ] && [ -f "$dir/Qt6Gui.dll" ] &&
+         cmp -s "$dir/Qt6Gui.dll" "$(echo "$scratch"/zip/*/Qt6Gui.dll)"'
     ;;
 msi-uninstall)
     use_prefix msi
@@ -264,18 +287,25 @@ msi-uninstall)
     run_msiexec "$msi" /x 'C:\package.msi' /qn || true
     check "msiexec /x leaves no folder, shortcut or registry entry" \
         '[ ! -e "$dir" ] && [ ! -e "$(all_users_menu)/Vendrola.lnk" ] && [ -z "$(machine_entry)" ] &&
-         ! wine_ reg query "HKLM\\Software\\The Vendrola developers" >/dev/null'
+         ! wine_ reg query "HKLM\\Software\\The Vendrola developers" >/dev/null &&
+         ! wine_ reg query "HKLM\\Software\\Wow6432Node\\The Vendrola developers" >/dev/null'
     ;;
 msi-chosen-folder)
+    # A rebuild of this version, one file more, into the chosen folder; this
+    # package over it without a folder given; removed without one too.
+    rebuild=$(rebuilt_msi)
     new_prefix msi-chosen
-    run_msiexec "$msi" /i 'C:\package.msi' /qn "INSTALLDIR=$chosen" || true
+    run_msiexec "$rebuild" /i 'C:\package.msi' /qn "INSTALLDIR=$chosen" || true
     dir=$(unix_path "$chosen")
     check "installed into $chosen and nowhere else" \
         '[ -f "$dir/vendrola.exe" ] && [ ! -e "$(program_files)" ]'
-    # (Wine's msiexec finds the folder again only when told it; Windows
-    # finds it from what it registered.)
-    run_msiexec "$msi" /x 'C:\package.msi' /qn "INSTALLDIR=$chosen" || true
-    check "and removed from there" '[ ! -e "$dir" ] && [ -z "$(machine_entry)" ]'
+    run_msiexec "$msi" /i 'C:\package.msi' /qn || true
+    check "the next package, given no folder, replaces it in $chosen, under one entry" \
+        '[ "$(files_of "$dir")" = "$(zip_files)" ] && [ ! -e "$(program_files)" ] &&
+         [ "$(machine_entries)" = 1 ]'
+    run_msiexec "$msi" /x 'C:\package.msi' /qn || true
+    check "and its removal, given no folder, removes it from there" \
+        '[ ! -e "$dir" ] && [ -z "$(machine_entry)" ]'
     ;;
 msi-upgrade)
     older_package External
@@ -285,12 +315,23 @@ msi-upgrade)
     check "the older version is installed, with its extra file" '[ -f "$dir/styles/qoldstyle.dll" ]'
     run_msiexec "$msi" /i 'C:\package.msi' /qn || true
     check "the upgrade leaves exactly the new files, under one entry of the new version" \
-        '[ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ] &&
+        '[ "$(files_of "$dir")" = "$(zip_files)" ] &&
          wine_ reg query "$(machine_entry)" /v DisplayVersion | grep -q "$version" &&
-         [ "$(wine_ reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s | grep -c "DisplayName.*Vendrola")" = 1 ]'
+         [ "$(machine_entries)" = 1 ]'
+    older=$scratch/older.msi
+    cp "$old/vendrola-0.9.0-windows-x64.msi" "$older"
+    # Rebuilt without a new version, as when Qt's source is updated: a
+    # product code of its own, and one file more.
+    rebuild=$(rebuilt_msi)
+    check "the rebuild has a product code of its own" \
+        '[ "$(msiinfo export "$rebuild" Property | grep ^ProductCode)" != "$(msiinfo export "$msi" Property | grep ^ProductCode)" ]'
+    run_msiexec "$rebuild" /i 'C:\package.msi' /qn || true
+    check "a rebuild of the same version replaces it: its files, under one entry" \
+        '[ "$(files_of "$dir")" = "$(zip_files_and_extra)" ] && [ "$(machine_entries)" = 1 ] &&
+         wine_ reg query "$(machine_entry)" /v DisplayVersion | grep -q "$version"'
     check "the older version is refused over the newer" \
-        '! run_msiexec "$old/vendrola-0.9.0-windows-x64.msi" /i "C:\\package.msi" /qn &&
-         [ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ]'
+        '! run_msiexec "$older" /i "C:\\package.msi" /qn &&
+         [ "$(files_of "$dir")" = "$(zip_files_and_extra)" ]'
     ;;
 *)
     echo "usage: $0 windowed|portable DPI SCALE|install|installed|uninstall|chosen-folder|upgrade|" \

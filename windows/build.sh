@@ -8,7 +8,7 @@
 windows_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
     dpkg-dev xz-utils g++-mingw-w64-x86-64-posix nsis wixl msitools wine wine64 fonts-liberation2
     xvfb xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev
-    libgl-dev unzip)
+    libgl-dev unzip python3-pefile e2fsprogs)
 
 # Only what Vendrola loads: Core, Gui, Widgets, the Windows platform plugin
 # and the native style. Debian's source leaves out the tablet header that the

@@ -16,7 +16,7 @@ function(run)
         message(FATAL_ERROR "${ARGV0} failed (${status})")
     endif()
 endfunction()
-run(wixl-heat --prefix "${stage}/" --directory-ref INSTALLDIR --component-group VendrolaFiles
+run("${CPACK_VENDROLA_WIXL_HEAT}" --prefix "${stage}/" --directory-ref INSTALLDIR --component-group VendrolaFiles
     --var var.SourceDir INPUT_FILE files.txt OUTPUT_FILE files.wxs)
 # wixl finds the files it packs by paths relative to where it runs.
 file(COPY "${CPACK_VENDROLA_WXS}" "${CPACK_VENDROLA_ICON}" DESTINATION "${work}")
@@ -24,6 +24,6 @@ file(RELATIVE_PATH source "${work}" "${stage}")
 get_filename_component(wxs "${CPACK_VENDROLA_WXS}" NAME)
 get_filename_component(icon "${CPACK_VENDROLA_ICON}" NAME)
 set(msi "${work}/${CPACK_PACKAGE_FILE_NAME}.msi")
-run(wixl --arch x64 -D "SourceDir=${source}" -D "Version=${CPACK_PACKAGE_VERSION}"
+run("${CPACK_VENDROLA_WIXL}" --arch x64 -D "SourceDir=${source}" -D "Version=${CPACK_PACKAGE_VERSION}"
     -D "Icon=${icon}" -o "${msi}" "${wxs}" files.wxs)
 set(CPACK_EXTERNAL_BUILT_PACKAGES "${msi}")

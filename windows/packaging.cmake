@@ -89,7 +89,24 @@ file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/nsis/NSIS.template.in "${template}")
 list(APPEND CMAKE_MODULE_PATH ${CMAKE_CURRENT_BINARY_DIR}/nsis)
 
 # A portable zip, the per-user installer, and a per-machine Windows Installer
-# package (.msi) for administrators, built by wixl from the same files.
+# package (.msi) for administrators, built by wixl from the same files. The
+# tools that make the installers are looked for now, so that a machine
+# without them stops here and says what to install, not in the middle of
+# packaging.
+foreach(tool makensis:nsis wixl:wixl wixl-heat:wixl)
+    string(REPLACE ":" ";" tool "${tool}")
+    list(GET tool 0 program)
+    list(GET tool 1 package)
+    string(TOUPPER "${program}" variable)
+    string(REPLACE "-" "_" variable "VENDROLA_${variable}")
+    find_program(${variable} ${program} NO_CMAKE_FIND_ROOT_PATH)
+    if(NOT ${variable})
+        message(FATAL_ERROR "The Windows installers need ${program}, which is not on this machine: "
+                            "install Debian's package ${package} (apt-get install ${package}).")
+    endif()
+endforeach()
+set(CPACK_VENDROLA_WIXL ${VENDROLA_WIXL})
+set(CPACK_VENDROLA_WIXL_HEAT ${VENDROLA_WIXL_HEAT})
 set(CPACK_GENERATOR ZIP NSIS External)
 set(CPACK_EXTERNAL_ENABLE_STAGING ON)
 set(CPACK_EXTERNAL_PACKAGE_SCRIPT ${CMAKE_CURRENT_SOURCE_DIR}/windows/msi.cmake)
@@ -121,32 +138,46 @@ InstallDirRegKey HKCU \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"")
 # and by its own uninstaller, which knows its files: an upgrade leaves
 # exactly the new version's files, wherever the old one was. The
 # uninstaller is the one in the folder that version recorded, not whatever
-# command the registry holds. The installation stops, with nothing changed
-# and a message (silently: exit status 2), where that folder has no
-# uninstaller, where Vendrola is running from it (Windows keeps a running
-# program's file from being written), or where the uninstaller fails. (The
-# uninstaller, run in place, cannot delete itself; that goes after it.)
+# command the registry holds. The installation stops with a message
+# (silently: exit status 2) where that folder has no uninstaller, where its
+# vendrola.exe cannot be replaced, or where the uninstaller fails; the
+# message says whether anything has been changed. The program is opened for
+# writing with no sharing, as replacing it would be: Windows refuses a
+# running program (or one another program holds open, an antivirus say)
+# with a sharing violation, error 32, and a read-only file or one this user
+# may not change with access denied, error 5. (The uninstaller, run in
+# place, cannot delete itself; that goes after it.)
 set(CPACK_NSIS_EXTRA_PREINSTALL_COMMANDS
     "ReadRegStr $1 SHCTX \"Software\\${CPACK_PACKAGE_VENDOR}\\Vendrola\" \"\"
   StrCmp $1 \"\" vendrola_nothing_older
   IfFileExists \"$1\\vendrola.exe\" 0 vendrola_nothing_older
   IfFileExists \"$1\\Uninstall.exe\" vendrola_uninstaller_found
-  MessageBox MB_OK|MB_ICONSTOP \"An earlier Vendrola in $1 has no uninstaller (Uninstall.exe), so it cannot be replaced cleanly. Remove that folder, then install again.\" /SD IDOK
+  MessageBox MB_OK|MB_ICONSTOP \"An earlier Vendrola in $1 has no uninstaller (Uninstall.exe), so it cannot be replaced cleanly; nothing has been changed. Remove that folder, then install again.\" /SD IDOK
   Goto vendrola_refuse
   vendrola_uninstaller_found:
-  ClearErrors
-  FileOpen $2 \"$1\\vendrola.exe\" a
-  IfErrors 0 vendrola_not_running
-  MessageBox MB_OK|MB_ICONSTOP \"Vendrola is running from $1. Close it, then install again.\" /SD IDOK
+  System::Call 'kernel32::CreateFileW(w \"$1\\vendrola.exe\", i 0x40000000, i 0, p 0, i 3, i 0x80, p 0) p.r2 ?e'
+  Pop $3
+  IntPtrCmp $2 -1 0 vendrola_writable vendrola_writable
+  StrCmp $3 32 0 vendrola_not_running
+  MessageBox MB_OK|MB_ICONSTOP \"Vendrola is running from $1, or another program holds its vendrola.exe open; nothing has been changed. Close it, then install again.\" /SD IDOK
   Goto vendrola_refuse
   vendrola_not_running:
-  FileClose $2
+  StrCmp $3 5 0 vendrola_other_error
+  MessageBox MB_OK|MB_ICONSTOP \"The earlier Vendrola in $1 cannot be replaced: its vendrola.exe is read-only, or this user may not change it; nothing has been changed.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_other_error:
+  MessageBox MB_OK|MB_ICONSTOP \"The earlier Vendrola in $1 cannot be replaced: its vendrola.exe cannot be opened for writing (Windows error $3); nothing has been changed.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_writable:
+  System::Call 'kernel32::CloseHandle(p r2)'
   ClearErrors
   ExecWait '\"$1\\Uninstall.exe\" /S _?=$1' $2
-  IfErrors vendrola_uninstall_failed
+  IfErrors 0 vendrola_uninstaller_ran
+  MessageBox MB_OK|MB_ICONSTOP \"The uninstaller of the earlier Vendrola in $1 could not be started; nothing has been changed.\" /SD IDOK
+  Goto vendrola_refuse
+  vendrola_uninstaller_ran:
   StrCmp $2 0 vendrola_uninstalled
-  vendrola_uninstall_failed:
-  MessageBox MB_OK|MB_ICONSTOP \"The uninstaller of the earlier Vendrola in $1 failed (status $2); nothing has been changed.\" /SD IDOK
+  MessageBox MB_OK|MB_ICONSTOP \"The uninstaller of the earlier Vendrola in $1 failed (status $2) and may have removed part of it. Remove that folder, then install again.\" /SD IDOK
   Goto vendrola_refuse
   vendrola_uninstalled:
   Delete \"$1\\Uninstall.exe\"
