@@ -274,7 +274,7 @@ msi-repair)
     use_prefix msi
     dir=$(program_files)
     rm "$dir/vendrola.exe" "$dir/Qt6Gui.dll"
-    # What msiexec /f does by default (Wine's msiexec has no /f): what is
+    # What msiexec /f does without letters, given as properties: what is
     # missing, older or changed again, nothing else.
     run_msiexec "$msi" /i 'C:\package.msi' REINSTALL=ALL REINSTALLMODE=pecms /qn || true
     check "a repair puts back a deleted vendrola.exe and Qt6Gui.dll" \
