@@ -79,15 +79,28 @@ run_setup() {
 }
 
 # Runs msiexec on an MSI, with the package as C:\package.msi among the
-# ARGUMENTS given after it. Returns msiexec's status. (Straight, not through
-# cmd, which under Wine loses a quoted property's spaces.)
+# ARGUMENTS given after it. Returns msiexec's status. Run from a batch file
+# as a script of an administrator's would be, each property's value quoted
+# there and read from the environment: Wine's msiexec takes a value with
+# spaces only as NAME="value" on its command line (Wine 10 refuses the whole
+# argument quoted), and Wine turns no Unix argument into that, while the
+# environment carries Cyrillic letters whatever the code page.
 run_msiexec() {
     cp "$1" "$WINEPREFIX/drive_c/package.msi"
     shift
-    local status=0
-    wine_ msiexec "$@" >/dev/null || status=$?
+    local line=msiexec argument n=0 status=0
+    for argument in "$@"; do
+        if [[ $argument == *=* ]]; then
+            n=$((n + 1))
+            export "VENDROLA_MSI_VALUE_$n=${argument#*=}"
+            argument="${argument%%=*}=\"%VENDROLA_MSI_VALUE_$n%\""
+        fi
+        line+=" $argument"
+    done
+    printf '%s\r\nexit /b %%errorlevel%%\r\n' "$line" >"$WINEPREFIX/drive_c/msiexec.bat"
+    wine_ cmd /c 'C:\msiexec.bat' >/dev/null || status=$?
     wineserver -w
-    rm -f "$WINEPREFIX/drive_c/package.msi"
+    rm -f "$WINEPREFIX/drive_c/package.msi" "$WINEPREFIX/drive_c/msiexec.bat"
     return $status
 }
 program_files() { unix_path 'C:\Program Files\Vendrola'; }
