@@ -214,7 +214,7 @@ upgrade)
     check "the older version is installed, with its extra file" '[ -f "$dir/styles/qoldstyle.dll" ]'
     run_setup "$setup"
     check "the upgrade stays in the chosen folder and leaves exactly the new files" \
-        '[ "$(files_of "$dir")" = "$( (files_of "$scratch"/zip/*; echo ./Uninstall.exe) | sort)" ]'
+        '[ "$(files_of "$dir")" = "$( (zip_files; echo ./Uninstall.exe) | sort)" ]'
     check "the uninstall entry names the new version once" \
         '[ "$(wine_ reg query "$key" /v DisplayVersion | grep -c "$version")" = 1 ]'
     uninstall_from "$dir"
@@ -259,7 +259,7 @@ msi-installed)
     dir=$(program_files) entry=$(machine_entry)
     check "installed for all users in $dir, the same files as the zip" \
         'rm -rf "$scratch/zip" && unzip -q "$zip" -d "$scratch/zip" &&
-         [ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ]'
+         [ "$(files_of "$dir")" = "$(zip_files)" ]'
     # For all users on Windows (the package is per machine, ALLUSERS=1);
     # Wine puts a per-machine shortcut in the installing user's menu.
     check "Start-menu shortcut for all users" \
@@ -280,7 +280,7 @@ msi-installed)
          [ "$(machine_entry)" = "$entry" ]'
     uninstall_from "$(programs)"
     check "removing the per-user installation leaves the MSI's as it was" \
-        '[ "$(files_of "$dir")" = "$(files_of "$scratch"/zip/*)" ] && [ "$(machine_entry)" = "$entry" ]'
+        '[ "$(files_of "$dir")" = "$(zip_files)" ] && [ "$(machine_entry)" = "$entry" ]'
     check "the installed program passes the real-window test" 'e2e 1 "$dir/vendrola.exe"'
     ;;
 msi-repair)
