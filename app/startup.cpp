@@ -67,6 +67,9 @@ int run(int argc, char *argv[])
         return kNoDisplayExitStatus;
     }
     qtHandler = qInstallMessageHandler(reportStartFailure);
+#ifdef Q_OS_WASM
+    web::prepareToolkit();
+#endif
     QApplication application(argc, argv);
     qInstallMessageHandler(qtHandler);
 #ifdef Q_OS_WASM

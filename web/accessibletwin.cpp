@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <qpa/qplatformaccessibility.h>
 #include <qpa/qplatformintegration.h>
@@ -80,9 +82,11 @@ QList<QAccessibleInterface *> itemsOf(QAccessibleInterface &control)
 }
 
 // Calls visit(interface, id, parent id, role) for every element of the twin,
-// controls in the window's order, each followed by its items.
+// controls in the window's order, each followed by its items, until a visit
+// returns true: one that acted on the window, which may have changed what
+// the rest of the walk would visit.
 void forEachElement(QWidget &window,
-                    const std::function<void(QAccessibleInterface &, const std::string &,
+                    const std::function<bool(QAccessibleInterface &, const std::string &,
                                              const std::string &, const char *)> &visit)
 {
     QAccessibleInterface *root = QAccessible::queryAccessibleInterface(&window);
@@ -97,10 +101,12 @@ void forEachElement(QWidget &window,
                                              .replace(QLatin1Char('('), QLatin1Char('-'))
                                              .remove(QLatin1Char(')'))
                                              .toStdString();
-        visit(*control, id, std::string(), role);
+        if (visit(*control, id, std::string(), role))
+            return;
         const QList<QAccessibleInterface *> items = itemsOf(*control);
         for (int row = 0; row < items.size(); ++row)
-            visit(*items[row], id + "-" + std::to_string(row), id, ariaRole(*items[row]));
+            if (visit(*items[row], id + "-" + std::to_string(row), id, ariaRole(*items[row])))
+                return;
     }
 }
 
@@ -153,6 +159,7 @@ void sync()
         nodes.call<void>("push", node);
         if (&face == focused)
             focusedId = id;
+        return false;
     });
     twin.call<void>("sync", window->windowTitle().toStdString(), nodes, focusedId);
 }
@@ -198,17 +205,67 @@ void press(const std::string &id)
     forEachElement(*window, [&id](QAccessibleInterface &face, const std::string &faceId,
                                   const std::string &, const char *) {
         if (faceId != id)
-            return;
+            return false;
         QAccessibleInterface *parent = face.parent();
         auto *view = qobject_cast<QAbstractItemView *>(parent ? parent->object() : nullptr);
         if (QAccessibleTableCellInterface *cell = face.tableCellInterface(); cell && view) {
             clickItem(*view, view->model()->index(cell->rowIndex(), cell->columnIndex()));
-            return;
+            return true;
         }
         QAccessibleActionInterface *actions = face.actionInterface();
         if (actions && actions->actionNames().contains(QAccessibleActionInterface::pressAction()))
             actions->doAction(QAccessibleActionInterface::pressAction());
+        return true;
     });
+}
+
+// The control an element of the page stands for, if it is a widget that
+// takes text: the text box, typed into on a touch screen.
+QWidget *textControl(const std::string &id)
+{
+    QWidget *window = shownWindow();
+    QWidget *control = nullptr;
+    if (window)
+        forEachElement(*window, [&](QAccessibleInterface &face, const std::string &faceId,
+                                    const std::string &, const char *) {
+            if (faceId != id)
+                return false;
+            auto *widget = qobject_cast<QWidget *>(face.object());
+            if (face.role() == QAccessible::EditableText && widget &&
+                widget->testAttribute(Qt::WA_InputMethodEnabled))
+                control = widget;
+            return true;
+        });
+    return control;
+}
+
+// Text typed or pasted into the text box's element, which a phone's or a
+// tablet's keyboard types into: given to the text box as an input method
+// gives it, at its cursor.
+void type(const std::string &id, const std::string &text)
+{
+    if (QWidget *control = textControl(id)) {
+        QInputMethodEvent event;
+        event.setCommitString(QString::fromStdString(text));
+        QApplication::sendEvent(control, &event);
+    }
+}
+
+// The editing keys such a keyboard gives as edits, not as keys: a new line
+// and deleting before or after the cursor.
+void edit(const std::string &id, const std::string &what)
+{
+    QWidget *control = textControl(id);
+    const int key = what == "insertParagraph" || what == "insertLineBreak" ? Qt::Key_Return
+                    : what == "deleteContentBackward"                     ? Qt::Key_Backspace
+                    : what == "deleteContentForward"                      ? Qt::Key_Delete
+                                                                          : 0;
+    if (!control || !key)
+        return;
+    for (const QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+        QKeyEvent event(type, key, Qt::NoModifier);
+        QApplication::sendEvent(control, &event);
+    }
 }
 
 } // namespace
@@ -230,4 +287,6 @@ void installAccessibleTwin()
 EMSCRIPTEN_BINDINGS(vendrola_twin)
 {
     emscripten::function("vendrolaTwinPress", &web::press);
+    emscripten::function("vendrolaTwinType", &web::type);
+    emscripten::function("vendrolaTwinEdit", &web::edit);
 }

@@ -5,7 +5,7 @@
 # and $build it uses, after scripts/qt-source.sh.
 
 web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
-    dpkg-dev xz-utils emscripten node-acorn python3 python3-fonttools python3-websocket
+    dpkg-dev xz-utils patch emscripten node-acorn python3 python3-fonttools python3-websocket
     fonts-liberation2
     chromium firefox-esr webkit2gtk-driver gir1.2-webkit2-4.1 python3-gi
     python3-pyatspi at-spi2-core dbus-daemon
@@ -127,11 +127,6 @@ web_qt_changes() {
         echo "  Screen Reader\" button): the page describes the whole window to screen"
         echo "  readers itself, lists, chart and focus included, and two descriptions would"
         echo "  give a screen reader two windows."
-        echo "- As in Qt 6.4, only a touch screen has an input context (a text field in the"
-        echo "  page that takes the browser's focus for typing); elsewhere the window takes"
-        echo "  the keys itself. The input context takes the focus only for a control that"
-        echo "  takes text, so that a button with the focus does not open a phone's"
-        echo "  on-screen keyboard."
     fi
 }
 
@@ -154,12 +149,6 @@ web_qt_patch_6_8() {
     web_qt_change "$wasm/CMakeLists.txt" $'\n    "${QtBase_SOURCE_DIR}/src/3rdparty/wasm/DejaVuSansMono.ttf"' ''
     web_qt_change "$wasm/qwasmwindow.cpp" \
         'QWasmAccessibility::addAccessibilityEnableButton(window());' '{}'
-    web_qt_change "$wasm/qwasmintegration.cpp" \
-        $'} else {\n        m_inputContext.reset(new QWasmInputContext());' \
-        $'} else if (touchPoints > 0) {\n        m_inputContext.reset(new QWasmInputContext());'
-    web_qt_change "$wasm/qwasminputcontext.cpp" \
-        $'if (object) {\n        m_inputElement.call<void>("focus");' \
-        $'if (object && inputMethodAccepted()) {\n        m_inputElement.call<void>("focus");'
 }
 
 # The changes web_qt_changes states, to Debian 12's Qt 6.4.

@@ -13,8 +13,10 @@ target_sources(vendrola_core PRIVATE
 # The twin switches the toolkit's accessibility on, which only the platform
 # interface can do.
 target_link_libraries(vendrola_core PRIVATE Qt6::GuiPrivate)
-# Built for size: the page is downloaded at every first visit.
-target_link_options(vendrola PRIVATE -Oz)
+# Built for size: the page is downloaded at every first visit. The
+# runtime's JavaScript makes no functions from strings, which the page's
+# content policy forbids.
+target_link_options(vendrola PRIVATE -Oz -sDYNAMIC_EXECUTION=0)
 
 # The window's font, cut down to what the window can show: Latin and
 # Cyrillic letters, digits and punctuation.
@@ -47,26 +49,50 @@ math(EXPR VENDROLA_HEIGHT "(${CMAKE_MATCH_3} + 7) / 15")
 string(TOLOWER "#${CMAKE_MATCH_6}${CMAKE_MATCH_5}${CMAKE_MATCH_4}" VENDROLA_THEME_COLOUR)
 set(VENDROLA_DESCRIPTION "Стълбовидна диаграма на посещенията на уебсайт през една година")
 
+# The page's content policy: scripts only from its folder, WebAssembly
+# compiled from them, nothing eval'd or inline; styles from its folder, and
+# those that a later Qt writes into the page for its window.
+set(VENDROLA_CONTENT_POLICY "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'")
+if(Qt6_VERSION VERSION_LESS 6.5)
+    string(APPEND VENDROLA_CONTENT_POLICY "; style-src 'self'")
+else()
+    string(APPEND VENDROLA_CONTENT_POLICY "; style-src 'self' 'unsafe-inline'")
+endif()
+string(APPEND VENDROLA_CONTENT_POLICY "; object-src 'none'; base-uri 'none'; form-action 'none'")
+
+# Qt 6.4's loader runs the program's JavaScript through eval(), which such
+# a policy forbids; the page has it loaded by a script element instead, the
+# change stated in a patch that the licences carry.
+set(page ${CMAKE_CURRENT_BINARY_DIR}/page)
+set(loader_changes "")
+if(Qt6_VERSION VERSION_LESS 6.5)
+    find_program(PATCH patch REQUIRED)
+    set(loader_changes ${PROJECT_SOURCE_DIR}/web/qt-6.4/qtloader-script-element.patch)
+    set(loader ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_PLUGINS}/platforms/qtloader.js)
+    add_custom_command(OUTPUT ${page}/qtloader.js
+        COMMAND ${PATCH} --quiet --output=${page}/qtloader.js ${loader} ${loader_changes}
+        DEPENDS ${loader} ${loader_changes} VERBATIM)
+    add_custom_target(vendrola_loader ALL DEPENDS ${page}/qtloader.js)
+    set(loader ${page}/qtloader.js)
+else()
+    set(loader $<TARGET_FILE_DIR:vendrola>/qtloader.js)
+endif()
+
 # The files that the service worker keeps: everything the page loads, the
 # page itself (index.html) under its folder's address.
-set(page_files page.js qtloader.js vendrola.js vendrola.wasm manifest.webmanifest)
+set(page_files page.js page.css qtloader.js vendrola.js vendrola.wasm manifest.webmanifest)
 set(icon_sizes 32 64 128 256)
 foreach(size IN LISTS icon_sizes)
     list(APPEND page_files icons/vendrola-${size}.png)
 endforeach()
-list(TRANSFORM page_files PREPEND "\"" OUTPUT_VARIABLE quoted)
-list(TRANSFORM quoted APPEND "\"")
-list(JOIN quoted ", " VENDROLA_WEB_FILES)
-set(VENDROLA_WEB_FILES "\"./\", ${VENDROLA_WEB_FILES}")
 list(APPEND page_files index.html)
-set(page ${CMAKE_CURRENT_BINARY_DIR}/page)
-foreach(file index.html page.js sw.js manifest.webmanifest)
+foreach(file index.html page.js page.css sw.js manifest.webmanifest)
     configure_file(web/${file} ${page}/${file} @ONLY)
 endforeach()
 
-install(FILES ${page}/index.html ${page}/page.js ${page}/sw.js ${page}/manifest.webmanifest
+install(FILES ${page}/index.html ${page}/page.js ${page}/page.css ${page}/sw.js
+              ${page}/manifest.webmanifest ${loader}
               $<TARGET_FILE_DIR:vendrola>/vendrola.js $<TARGET_FILE_DIR:vendrola>/vendrola.wasm
-              $<TARGET_FILE_DIR:vendrola>/qtloader.js
         DESTINATION .)
 foreach(size IN LISTS icon_sizes)
     install(FILES data/icons/hicolor/${size}x${size}/apps/bg.vendrola.Vendrola.png
@@ -78,7 +104,7 @@ endforeach()
 # libraries are in the page too.
 install(FILES LICENSE DESTINATION licences RENAME Vendrola-MIT.txt)
 install(DIRECTORY ${QT6_INSTALL_PREFIX}/share/doc/qt6-base/ DESTINATION licences/Qt)
-install(FILES web/RELINKING.txt DESTINATION licences/Qt)
+install(FILES web/RELINKING.txt ${loader_changes} DESTINATION licences/Qt)
 install(FILES /usr/share/doc/fonts-${font_package}/copyright
         DESTINATION licences/Liberation-Serif RENAME OFL-1.1.txt)
 install(FILES /usr/share/doc/emscripten/copyright DESTINATION licences/emscripten)

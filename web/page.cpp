@@ -10,6 +10,8 @@
 #include <QtGui/private/qhighdpiscaling_p.h>
 #include <QWidget>
 
+#include <string>
+
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
@@ -24,11 +26,18 @@ emscripten::val pageScript()
     return emscripten::val::global("vendrolaPage");
 }
 
+// Whether the page script offers a function: one of another build (a page
+// kept from before) may not.
+bool pageOffers(const emscripten::val &page, const char *name)
+{
+    return !page.isUndefined() && page[name].typeOf().as<std::string>() == "function";
+}
+
 // A run-time error is shown where the window was, in the message box's
 // words; the program then ends.
 void showInPage(ui::RuntimeError kind, const QString &where)
 {
-    if (const emscripten::val page = pageScript(); !page.isUndefined())
+    if (const emscripten::val page = pageScript(); pageOffers(page, "showFault"))
         page.call<void>("showFault", ui::userMessage(kind, where).toStdString());
 }
 
@@ -51,6 +60,16 @@ void showAtScale(double scale)
 
 } // namespace
 
+void prepareToolkit()
+{
+    // No input context of the toolkit's: on a touch screen it would put a
+    // nameless text field of its own in the page, which takes the focus
+    // from the window's accessible twin and (in later Qt) refuses pastes.
+    // The twin's text box takes the typing of a touch screen's keyboard
+    // itself; keys reach the window as everywhere else.
+    qputenv("QT_IM_MODULE", "none");
+}
+
 void preparePage()
 {
     // The page carries Liberation Serif, metric-compatible with the Times
@@ -60,7 +79,7 @@ void preparePage()
     for (const char *family : {"Times New Roman", "MS Sans Serif"})
         QFont::insertSubstitution(QString::fromLatin1(family), QStringLiteral("Liberation Serif"));
     ui::setRuntimeErrorPresenter(showInPage);
-    if (const emscripten::val page = pageScript(); !page.isUndefined())
+    if (const emscripten::val page = pageScript(); pageOffers(page, "scale"))
         showAtScale(page.call<double>("scale"));
     installAccessibleTwin();
 }

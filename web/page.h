@@ -6,6 +6,9 @@
 
 namespace web {
 
+// Sets what the toolkit must know before the application exists.
+void prepareToolkit();
+
 // Registers the window's font, shows run-time errors in the page, and
 // starts the accessible twin; called once the application exists, before
 // the window is made.

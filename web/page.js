@@ -7,6 +7,10 @@
 
 window.vendrolaPage = (() => {
   const kStalledMs = 30000;
+  // The integrity digests of the files of the program, written when the
+  // page is installed: a file of another build (half uploaded, say) does
+  // not load, and the page and the program always come from one build.
+  const kProgram = {};
   // The window's size in CSS pixels at its designed scale.
   const kWidth = @VENDROLA_WIDTH@, kHeight = @VENDROLA_HEIGHT@;
   // A tap is a finger that lifts about where it touched down.
@@ -90,7 +94,7 @@ window.vendrolaPage = (() => {
 
   // The running program, once the loader has it.
   function program() {
-    return instance || (loader && loader.module && loader.module());
+    return instance || (loader && loader.module && loader.module()) || null;
   }
 
   // The canvas the window is drawn on.
@@ -99,13 +103,12 @@ window.vendrolaPage = (() => {
     return (shadow && shadow.querySelector("canvas")) || screen;
   }
 
-  // Whether an event's target is the window: the canvas, any element of
-  // the toolkit's in the screen element, or the text field a later Qt
-  // keeps in the page for typing into the window's text box.
+  // Whether an event's target is the window: the canvas, or any element of
+  // the toolkit's in the screen element.
   function inWindow(target) {
     // An element in a shadow root is the window's if its host is.
     for (let node = target; node instanceof Node; node = node.getRootNode().host)
-      if (screen.contains(node) || "data-qinputcontext" in node)
+      if (screen.contains(node))
         return true;
     return false;
   }
@@ -185,6 +188,7 @@ window.vendrolaPage = (() => {
   function loadWithQtLoader() {
     loader = QtLoader({
       canvasElements: [screen],
+      integrity: kProgram,
       showLoader: (state) => say(state === "Downloading" ? "Изтегляне на програмата…"
                                                          : "Подготовка на програмата…"),
       showError: (text) => fail(/WebAssembly is not supported/.test(text) ? "wasm"
@@ -209,7 +213,7 @@ window.vendrolaPage = (() => {
       element.setAttribute(name, screen.getAttribute(name));
     screen.replaceWith(element);
     screen = element;
-    const compiled = fetch("vendrola.wasm").then((response) => {
+    const compiled = fetch("vendrola.wasm", { integrity: kProgram["vendrola.wasm"] || "" }).then((response) => {
       if (!response.ok)
         throw new Error(`vendrola.wasm: ${response.status}`);
       // A host that does not say the file is WebAssembly gets it compiled
@@ -224,10 +228,7 @@ window.vendrolaPage = (() => {
       fail("files");
       throw error;
     });
-    const script = document.createElement("script");
-    script.src = "vendrola.js";
-    script.onerror = () => fail("files");
-    script.onload = () => qtLoad({
+    load("vendrola.js", () => qtLoad({
       preRun: [(module) => { instance = module; }],
       qt: {
         entryFunction: window.vendrola_entry,
@@ -236,15 +237,20 @@ window.vendrolaPage = (() => {
         onLoaded: shown,
         onExit: () => fail("stopped"),
       },
-    }).catch(() => fail("stopped"));
+    }).catch(() => fail("stopped")));
+  }
+
+  // Loads one of the program's scripts, checked against its digest.
+  function load(file, then) {
+    const script = document.createElement("script");
+    script.src = file;
+    script.integrity = kProgram[file] || "";
+    script.onload = then;
+    script.onerror = () => fail("files");
     document.head.append(script);
   }
 
   function start() {
-    if (location.protocol === "file:") {
-      fail("file");
-      return;
-    }
     say("Изтегляне на програмата…");
     stage.setAttribute("aria-busy", "true");
     if (typeof qtLoad === "function")
@@ -273,9 +279,14 @@ window.vendrolaPage = (() => {
   coarse.addEventListener("change", fit);
   fit();
   takeTaps();
+  // A page opened as a file cannot run the program: it says how to serve it.
+  if (location.protocol === "file:")
+    fail("file");
+  else
+    load("qtloader.js", start);
 
   return {
-    start, fail,
+    fail,
     // A run-time error of the program, in its own words.
     showFault: (message) => fail(message),
     module: program,
@@ -301,12 +312,18 @@ window.vendrolaTwin = (() => {
     }
   }
 
+  // Through the element's style object, which the page's content policy
+  // allows, where a style attribute would be inline style.
+  const placed = new WeakMap();
   function place(element, node, parent) {
     const left = node.left - (parent ? parent.left : 0);
     const top = node.top - (parent ? parent.top : 0);
-    const style = `left:${left}px;top:${top}px;width:${node.width}px;height:${node.height}px`;
-    if (element.getAttribute("style") !== style)
-      element.setAttribute("style", style);
+    const style = `${left} ${top} ${node.width} ${node.height}`;
+    if (placed.get(element) === style)
+      return;
+    placed.set(element, style);
+    Object.assign(element.style, { left: `${left}px`, top: `${top}px`, width: `${node.width}px`,
+                                   height: `${node.height}px` });
   }
 
   // A description is the text of a hidden element the element points to,
@@ -329,6 +346,40 @@ window.vendrolaTwin = (() => {
     if (said.textContent !== description)
       said.textContent = description;
     set(element, "aria-describedby", id);
+  }
+
+  // On a touch screen the text box's element is where the screen's keyboard
+  // types (a tap on the text box gives it the focus, and so that keyboard):
+  // what is typed, pasted or deleted there is given to the window's text
+  // box, and the element shows the box's text again at the next sync. Keys
+  // of a real keyboard go on to the window as anywhere in the twin, and
+  // what the window takes is not typed twice.
+  const touch = navigator.maxTouchPoints > 0;
+  let composing = null;
+  function typed(event) {
+    const module = vendrolaPage.module();
+    const id = event.currentTarget.id;
+    if (event.type === "compositionstart") {
+      composing = id;
+      return;
+    }
+    if (event.type === "compositionend") {
+      composing = null;
+      if (module && event.data)
+        module.vendrolaTwinType(id, event.data);
+      return;
+    }
+    if (event.inputType === "insertCompositionText" || !event.cancelable)
+      return;
+    event.preventDefault();
+    const text = event.data !== null ? event.data
+               : event.dataTransfer ? event.dataTransfer.getData("text/plain") : "";
+    if (!module)
+      return;
+    if (event.inputType.startsWith("insert") && text)
+      module.vendrolaTwinType(id, text);
+    else
+      module.vendrolaTwinEdit(id, event.inputType);
   }
 
   function activate(event) {
@@ -362,6 +413,11 @@ window.vendrolaTwin = (() => {
         // month's label) would. Each element listens itself, which is what
         // Firefox offers such an action for.
         element.addEventListener("click", activate);
+        if (node.role === "textbox" && touch) {
+          set(element, "contenteditable", "true");
+          for (const type of ["beforeinput", "compositionstart", "compositionend"])
+            element.addEventListener(type, typed);
+        }
       }
       const parent = node.parent ? document.getElementById(node.parent) : root;
       const previous = last.get(parent) || null;
@@ -386,7 +442,7 @@ window.vendrolaTwin = (() => {
       const text = node.role === "" ? node.name : node.role === "textbox" ? node.value : "";
       set(element, "aria-label", node.role === "" ? "" : node.name);
       if (node.role === "" || node.role === "textbox") {
-        if (element.textContent !== text)
+        if (element.textContent !== text && composing !== node.id)
           element.textContent = text;
       } else if (node.role !== "listbox" && element.firstChild) {
         element.replaceChildren();
