@@ -4,9 +4,13 @@
   web_check.py e2e ENGINE SCALE   the real-window test against the page in a window of
                                   its own, in Chromium, Firefox or WebKit
   web_check.py page chromium      what Chromium's accessibility tree holds, the focus as
-                                  the keyboard moves it, a quiet console, installability,
-                                  the page opened again with the server gone, a new build
-                                  reaching it, phones and a tablet, the page as a file
+                                  the keyboard moves it, a quiet console and nothing the
+                                  page's content policy blocks (sent as a header too),
+                                  installability, the page opened again with the server
+                                  gone, a new build reaching it half uploaded and whole,
+                                  two builds in two folders, phones and a tablet (typing
+                                  too), faults that stop the program or not, the page as
+                                  a file
   web_check.py page ENGINE        what Firefox or WebKit hands a screen reader over AT-SPI
                                   (in a D-Bus session of its own: dbus-run-session)
   web_check.py browser ENGINE SCALE URL  (for the real-window test) a fresh browser
@@ -22,6 +26,7 @@ import glob
 import http.server
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -48,6 +53,12 @@ class Files(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".webmanifest": "application/manifest+json"}
     missing = []
+    sent = {}  # headers the host sends with every file
+
+    def end_headers(self):
+        for name, value in Files.sent.items():
+            self.send_header(name, value)
+        super().end_headers()
 
     def send_error(self, code, *args, **kwargs):
         Files.missing.append(self.path)
@@ -148,12 +159,12 @@ def e2e(engine, scale):
 class DevTools:
     """Chromium's DevTools protocol on one page, with the events it sent."""
 
-    def __init__(self, url, before=None):
-        """Opens url; before(self), if given, prepares the page first (a device to emulate)."""
+    def __init__(self, url, before=None, wait=True):
+        """Opens url, waiting for the window unless told not to; before(self), if given,
+        prepares the page first (a device to emulate)."""
         self.folder = folder = profile()
         self.process = subprocess.Popen(CHROMIUM + ["--headless=new", "--remote-debugging-port=0",
-                                                    f"--user-data-dir={folder}",
-                                                    "about:blank" if before else url],
+                                                    f"--user-data-dir={folder}", "about:blank"],
                                         stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         port_file = f"{folder}/DevToolsActivePort"
         until(lambda: os.path.exists(port_file) and open(port_file).read().count("\n") >= 1)
@@ -164,9 +175,23 @@ class DevTools:
         self.next_id, self.events = 0, []
         for domain in ("Page", "Runtime", "Log", "Accessibility"):
             self.call(f"{domain}.enable")
+        # What the page's content policy blocks, in every document it opens.
+        self.call("Page.addScriptToEvaluateOnNewDocument", source="""window.blocked = [];
+            document.addEventListener('securitypolicyviolation',
+                (e) => blocked.push(`${e.effectiveDirective} ${e.blockedURI}`));""")
         if before:
             before(self)
-            self.call("Page.navigate", url=url)
+        self.open(url, wait)
+
+    def open(self, url, wait=True):
+        """Goes to url and waits for the window's twin there; false if it does not come."""
+        self.call("Page.navigate", url=url)
+        try:
+            until(lambda: not wait or self.evaluate(
+                f"location.href === {json.dumps(url)} && {TWIN_UP}") is True, 60)
+            return True
+        except TimeoutError:
+            return False
 
     def call(self, method, **params):
         self.next_id += 1
@@ -320,9 +345,13 @@ def heard(reader, engine):
 
 
 def page():
+    # The host sends the page's own content policy as a header too, as a
+    # school's may.
+    with open(f"{os.environ['VENDROLA_WEB_PAGE']}/index.html") as html:
+        Files.sent["Content-Security-Policy"] = re.search(
+            r'http-equiv="Content-Security-Policy" content="([^"]*)"', html.read()).group(1)
     server, url = serve()
     chromium = DevTools(url)
-    until(lambda: chromium.evaluate(TWIN_UP))
     check("the page's title is the window's",
           chromium.evaluate("document.title").startswith("www.vendrola.bg ИТ"))
     check("the loading status has left the page and what a screen reader finds",
@@ -334,6 +363,7 @@ def page():
               or (e.get("method") == "Runtime.consoleAPICalled" and e["params"]["type"] == "error")
               or (e.get("method") == "Log.entryAdded" and e["params"]["entry"]["level"] == "error")]
     check("nothing at error level in the console", not errors)
+    check("the content policy, declared and sent, blocks nothing", chromium.evaluate("blocked") == [])
     check("no request for a file the page does not have", not Files.missing)
     installability = chromium.call("Page.getInstallabilityErrors")["installabilityErrors"]
     check("Chromium can install the page as an app", installability == [])
@@ -341,18 +371,27 @@ def page():
     chromium.evaluate("navigator.serviceWorker.ready.then(() => true)")
     server.shutdown()
     server.server_close()
-    chromium.call("Page.reload")
-    try:
-        until(lambda: chromium.evaluate(TWIN_UP) is True, 30)
-        offline = True
-    except TimeoutError:
-        offline = False
-    check("without the server the page opens from what it kept", offline)
-    second_build(chromium, int(url.rsplit(":", 1)[1].strip("/")))
+    check("without the server the page opens from what it kept", chromium.open(url))
+    second_build(chromium, url)
+    faults(chromium)
     chromium.close()
+    two_copies()
     devices(serve()[1])
     opened_from_file()
     return 1 if failures else 0
+
+
+def faults(chromium):
+    """Only the program's own faults stop it."""
+    chromium.evaluate("Promise.reject(new Error('a browser feature failed')); true")
+    time.sleep(0.5)
+    check("a rejected promise not the program's leaves it running",
+          chromium.evaluate(f"{TWIN_UP} && !document.getElementById('status')"))
+    chromium.evaluate("setTimeout(() => { throw new WebAssembly.RuntimeError('unreachable'); }); true")
+    time.sleep(0.5)
+    check("a trap in the program stops it, with the page saying so",
+          "спря неочаквано" in chromium.evaluate("document.body.innerText")
+          and not chromium.evaluate(TWIN_UP))
 
 
 TWIN_UP = "document.querySelectorAll('#twin [role=option]').length >= 60"
@@ -384,10 +423,13 @@ def tap(chromium, element, pen=False):
     time.sleep(0.3)
 
 
+LABEL = "(id) => document.getElementById(id).textContent"
+
+
 def devices(url):
     """A phone upright and on its side and a tablet, touch only: the window fits whole,
-    drawn for the screen's pixels, and taps work it."""
-    label = "(id) => document.getElementById(id).textContent"
+    drawn for the screen's pixels, taps work it and its keyboard types."""
+    label = LABEL
     for name, width, height, ratio, landscape in [("phone", 360, 740, 3, (740, 360)),
                                                   ("tablet", 768, 1024, 2, None)]:
         chromium = DevTools(url, emulate(width, height, ratio))
@@ -406,6 +448,7 @@ def devices(url):
         check(f"{name}: a tap on Dec, the window's far right, selects December in every list",
               chromium.evaluate("[0, 1, 2, 3].every((i) => document.getElementById("
                                 "`twin-List1-${i}-11`).getAttribute('aria-selected') === 'true')"))
+        typing(chromium, name)
         for turned in (False, True) if landscape else (False,):
             if turned:
                 chromium.call("Emulation.setDeviceMetricsOverride", width=landscape[0],
@@ -431,42 +474,111 @@ def devices(url):
         chromium.close()
 
 
-def second_build(chromium, port):
-    """A build with one file changed reaches a browser that kept the first one."""
-    second = f"{SCRATCH}/second-build"
-    shutil.rmtree(second, ignore_errors=True)
-    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], second)
-    with open(f"{second}/index.html") as page:
+def build(folder):
+    """A copy of the page as another build, with one file changed."""
+    shutil.rmtree(folder, ignore_errors=True)
+    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], folder)
+    with open(f"{folder}/index.html") as page:
         html = page.read()
-    with open(f"{second}/index.html", "w") as page:
+    with open(f"{folder}/index.html", "w") as page:
         page.write(html.replace("<head>", "<head>\n  " + SECOND_BUILD, 1))
-    files = [os.path.relpath(os.path.join(d, f), second) for d, _, names in os.walk(second)
-             for f in names if not d.startswith(f"{second}/licences") and f != "sw.js"]
-    subprocess.run(["cmake", f"-DVENDROLA_PAGE={second}", f"-DVENDROLA_PAGE_FILES={';'.join(files)}",
+    files = [os.path.relpath(os.path.join(d, f), folder) for d, _, names in os.walk(folder)
+             for f in names if not d.startswith(f"{folder}/licences") and f != "sw.js"]
+    subprocess.run(["cmake", f"-DVENDROLA_PAGE={folder}", f"-DVENDROLA_PAGE_FILES={';'.join(files)}",
                     "-P", os.path.join(os.environ["VENDROLA_SOURCE"], "web", "cache-name.cmake")],
                    check=True)
-    server, _ = serve(second, port)
-    marker = "!!document.querySelector('meta[name=vendrola-build]')"
+    return folder
+
+
+MARKED = "!!document.querySelector('meta[name=vendrola-build]')"
+
+
+def typing(chromium, name):
+    """A tap on the text box gives the screen's keyboard a field to type into; what it
+    types arrives, and so does a real keyboard's key (a tablet's), once."""
+    text = f"({LABEL})('twin-Text1')"
+    before = chromium.evaluate(text)
+    tap(chromium, "twin-Text1")
+    check(f"{name}: a tap on the text box gives the focus to a field that takes text",
+          chromium.evaluate("document.activeElement.id === 'twin-Text1' && "
+                            "document.activeElement.isContentEditable"))
+    chromium.call("Input.insertText", text="Здравей")
+    for kind in ("keyDown", "keyUp"):
+        chromium.call("Input.dispatchKeyEvent", type=kind, key="!", code="Digit1",
+                      windowsVirtualKeyCode=49, modifiers=8, text="!" if kind == "keyDown" else "")
+    time.sleep(0.5)
+    after = chromium.evaluate(text)
+    check(f"{name}: the screen's keyboard and a real one type into the text box",
+          "Здравей!" in after and after.replace("Здравей!", "", 1) == before)
+    tap(chromium, "twin-Command3-0")
+    check(f"{name}: a tap on a button leaves no field for a keyboard",
+          not chromium.evaluate("document.activeElement.isContentEditable"))
+
+
+def second_build(chromium, url):
+    """A second build reaches a browser that kept the first: while it is half uploaded
+    the kept copy goes on opening and stays kept; once it is whole, it comes."""
+    second = build(f"{SCRATCH}/second-build")
+    wasm = f"{second}/vendrola.wasm"
+    with open(wasm, "rb") as program:
+        whole = program.read()
+    with open(wasm, "wb") as program:
+        program.write(whole[:len(whole) // 2])
+    kept = chromium.evaluate("caches.keys()")
+    server, _ = serve(second, int(url.rsplit(":", 1)[1].strip("/")))
     try:
-        # The visit after the server has the new build finds it; the page
-        # shown during that visit may still be the kept one.
+        half = [chromium.open(url) and not chromium.evaluate(MARKED) for _ in range(3)]
+        check("while a new build is half uploaded, the kept copy opens at every visit", all(half))
+        check("and stays kept, nothing of the half build beside it",
+              chromium.evaluate("caches.keys()") == kept)
+        with open(wasm, "wb") as program:
+            program.write(whole)
+        # The visit after the upload is whole finds it; the page shown
+        # during that visit may still be the kept one.
         for _ in range(3):
-            chromium.call("Page.reload")
-            until(lambda: chromium.evaluate(TWIN_UP) is True, 30)
-            if chromium.evaluate(marker):
+            chromium.open(url)
+            if chromium.evaluate(MARKED):
                 break
             chromium.evaluate("navigator.serviceWorker.ready.then(() => true)")
             time.sleep(1)
-        check("a new build reaches a browser that kept the old one", chromium.evaluate(marker))
+        check("a new build reaches a browser that kept the old one", chromium.evaluate(MARKED))
         check("only the new build's files are kept",
               len(chromium.evaluate("caches.keys()")) == 1)
+        # Met by a browser that kept nothing, a half-uploaded program does
+        # not run with the new page.
+        with open(wasm, "wb") as program:
+            program.write(whole[:len(whole) // 2])
+        fresh = DevTools(url, wait=False)
+        until(lambda: "презаредете" in (fresh.evaluate("document.body.innerText") or ""), 30)
+        check("a page and a half-uploaded program do not run together",
+              "не успяха да се заредят" in fresh.evaluate("document.body.innerText"))
+        fresh.close()
     finally:
         server.shutdown()
         server.server_close()
 
 
+def two_copies():
+    """Two builds in two folders of one site keep their own files: both open offline."""
+    site = f"{SCRATCH}/site"
+    shutil.rmtree(site, ignore_errors=True)
+    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], f"{site}/a")
+    build(f"{site}/b")
+    server, url = serve(site)
+    chromium = DevTools(f"{url}a/")
+    chromium.evaluate("navigator.serviceWorker.ready.then(() => true)")
+    chromium.open(f"{url}b/")
+    chromium.evaluate("navigator.serviceWorker.ready.then(() => true)")
+    server.shutdown()
+    server.server_close()
+    opened = [chromium.open(f"{url}{folder}") and chromium.evaluate(MARKED) == marked
+              for folder, marked in (("a/", False), ("b/", True))]
+    check("two builds in two folders of one site both open offline, each its own", all(opened))
+    chromium.close()
+
+
 def opened_from_file():
-    chromium = DevTools(f"file://{os.environ['VENDROLA_WEB_PAGE']}/index.html")
+    chromium = DevTools(f"file://{os.environ['VENDROLA_WEB_PAGE']}/index.html", wait=False)
     until(lambda: "уеб адрес" in (chromium.evaluate("document.body.innerText") or ""), 30)
     text = chromium.evaluate("document.body.innerText")
     check("opened as a file, it says to serve it, with the command",
