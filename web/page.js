@@ -348,13 +348,13 @@ window.vendrolaTwin = (() => {
     set(element, "aria-describedby", id);
   }
 
-  // On a touch screen the text box's element is where the screen's keyboard
-  // types (a tap on the text box gives it the focus, and so that keyboard):
-  // what is typed, pasted or deleted there is given to the window's text
-  // box, and the element shows the box's text again at the next sync. Keys
-  // of a real keyboard go on to the window as anywhere in the twin, and
-  // what the window takes is not typed twice.
-  const touch = navigator.maxTouchPoints > 0;
+  // The text box's element is a field that takes text, where a phone's or
+  // a tablet's on-screen keyboard types (a tap on the text box gives it the
+  // focus, and so that keyboard) and where a paste lands: what is typed,
+  // pasted or deleted there is given to the window's text box, and the
+  // element shows the box's text again at the next sync. Keys of a real
+  // keyboard go on to the window as anywhere in the twin; what the window
+  // takes is not typed twice.
   let composing = null;
   function typed(event) {
     const module = vendrolaPage.module();
@@ -413,8 +413,9 @@ window.vendrolaTwin = (() => {
         // month's label) would. Each element listens itself, which is what
         // Firefox offers such an action for.
         element.addEventListener("click", activate);
-        if (node.role === "textbox" && touch) {
+        if (node.role === "textbox") {
           set(element, "contenteditable", "true");
+          set(element, "spellcheck", "false");
           for (const type of ["beforeinput", "compositionstart", "compositionend"])
             element.addEventListener(type, typed);
         }
