@@ -17,7 +17,8 @@
                                   window whose inside is the page, at the window's size
 
 From CTest: VENDROLA_WEB_PAGE (the page's folder), VENDROLA_E2E (the
-real-window test) and VENDROLA_WEB_SCRATCH (profiles).
+real-window test), VENDROLA_WEB_SCRATCH (profiles) and VENDROLA_WEB_TOOLS
+(npm's axe-core and lighthouse).
 """
 
 import base64
@@ -53,7 +54,9 @@ class Files(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".webmanifest": "application/manifest+json"}
     missing = []
-    sent = {}  # headers the host sends with every file
+    # Headers the host sends with every file. Each visit asks the host
+    # again, so that without it only what the page keeps opens.
+    sent = {"Cache-Control": "no-cache"}
 
     def end_headers(self):
         for name, value in Files.sent.items():
@@ -219,6 +222,21 @@ class DevTools:
                       windowsVirtualKeyCode=keycode, text=key if kind == "keyDown" and key == " " else "")
         time.sleep(0.2)
 
+    def type(self, text):
+        """A real keyboard's keys."""
+        for key in text:
+            for kind in ("keyDown", "keyUp"):
+                self.call("Input.dispatchKeyEvent", type=kind, key=key, text=key if kind == "keyDown" else "")
+        time.sleep(0.3)
+
+    def insert(self, text):
+        """Text as an on-screen keyboard or a paste gives it to the focused field."""
+        self.call("Input.insertText", text=text)
+        time.sleep(0.3)
+
+    def text_box(self):
+        return self.evaluate("document.querySelector('#twin [role=textbox]').textContent")
+
     def activate(self, role, name):
         """What a screen reader's activate does in Chromium: a click on the element."""
         self.evaluate(f"[...document.querySelectorAll('#twin [role={role}]')].find((e) => "
@@ -342,6 +360,18 @@ def heard(reader, engine):
     check(f"{engine}: activating a list's item selects it", any(
         selected for role, name, _, _, selected in reader.tree()
         if role == "option" and name == f"август: {values[1][7]}"))
+    # The text box, reached with Tab, takes a keyboard's keys and the text
+    # an on-screen keyboard gives it, each once.
+    for _ in range(20):
+        if (reader.focused() or ("",))[0] == "textbox":
+            break
+        reader.press("Tab")
+    before = reader.text_box()
+    reader.insert("Здравей")
+    reader.type("ab")
+    after = reader.text_box()
+    check(f"{engine}: the text box takes what is typed and what is inserted, once",
+          "Здравейab" in after and after.replace("Здравейab", "", 1) == before)
 
 
 def page():
@@ -352,6 +382,7 @@ def page():
             r'http-equiv="Content-Security-Policy" content="([^"]*)"', html.read()).group(1)
     server, url = serve()
     chromium = DevTools(url)
+    audits(chromium, url)
     check("the page's title is the window's",
           chromium.evaluate("document.title").startswith("www.vendrola.bg ИТ"))
     check("the loading status has left the page and what a screen reader finds",
@@ -379,6 +410,25 @@ def page():
     devices(serve()[1])
     opened_from_file()
     return 1 if failures else 0
+
+
+def audits(chromium, url):
+    """What the web's own checkers find: axe-core in the page as it opens, and Lighthouse's
+    accessibility and best practices in its own browser, a phone's by default."""
+    tools = os.environ["VENDROLA_WEB_TOOLS"]
+    with open(f"{tools}/node_modules/axe-core/axe.min.js") as axe:
+        chromium.evaluate(axe.read() + "; true")
+    found = chromium.evaluate("axe.run().then((r) => r.violations.map((v) => v.id))")
+    check(f"axe-core finds nothing on the page {found}", found == [])
+    report = subprocess.run(
+        [f"{tools}/node_modules/.bin/lighthouse", url, "--output=json", "--quiet",
+         "--only-categories=accessibility,best-practices",
+         "--chrome-flags=--headless=new --no-sandbox --enable-unsafe-swiftshader"],
+        env=dict(os.environ, CHROME_PATH=CHROMIUM[0]), capture_output=True, text=True)
+    scores = {name: category["score"]
+              for name, category in json.loads(report.stdout or "{}").get("categories", {}).items()}
+    check(f"Lighthouse scores the page's accessibility and best practices 1 {scores}",
+          len(scores) == 2 and all(score == 1 for score in scores.values()))
 
 
 def faults(chromium):
@@ -544,13 +594,15 @@ def second_build(chromium, url):
         check("a new build reaches a browser that kept the old one", chromium.evaluate(MARKED))
         check("only the new build's files are kept",
               len(chromium.evaluate("caches.keys()")) == 1)
-        # Met by a browser that kept nothing, a half-uploaded program does
-        # not run with the new page.
+        # Met by a browser that kept nothing, the program of another build
+        # (here the same code with a section of its own more) does not run
+        # with this build's page.
         with open(wasm, "wb") as program:
-            program.write(whole[:len(whole) // 2])
+            program.write(whole + b"\x00\x0f\x0evendrola-other")
         fresh = DevTools(url, wait=False)
-        until(lambda: "презаредете" in (fresh.evaluate("document.body.innerText") or ""), 30)
-        check("a page and a half-uploaded program do not run together",
+        until(lambda: fresh.evaluate(TWIN_UP)
+              or "презаредете" in (fresh.evaluate("document.body.innerText") or ""), 30)
+        check("a page and a program of another build do not run together",
               "не успяха да се заредят" in fresh.evaluate("document.body.innerText"))
         fresh.close()
     finally:
@@ -591,7 +643,8 @@ class AtSpi:
     with the browser in a window of its own on a private X server, worked by real keys.
     Run inside a D-Bus session of its own (dbus-run-session)."""
 
-    ROLES = {"push button": "button", "list box": "listbox", "list item": "option"}
+    ROLES = {"push button": "button", "list box": "listbox", "list item": "option",
+             "entry": "textbox"}
 
     def __init__(self, engine, url):
         import gi
@@ -661,6 +714,29 @@ class AtSpi:
     def press(self, name):
         subprocess.run(["xdotool", "key", name])
         time.sleep(0.5)
+
+    def find_role(self, role, node=None):
+        node = node or self.document()
+        if self.ROLES.get(node.getRoleName()) == role:
+            return node
+        for child in node:
+            found = child is not None and self.find_role(role, child)
+            if found:
+                return found
+        return None
+
+    def type(self, text):
+        subprocess.run(["xdotool", "type", "--delay", "100", text])
+        time.sleep(0.5)
+
+    def insert(self, text):
+        """Text as an on-screen keyboard on Linux gives it: keys of letters the keyboard's
+        layout does not have."""
+        self.type(text)
+
+    def text_box(self):
+        box = self.find_role("textbox")
+        return box.queryText().getText(0, -1)
 
     def activate(self, role, name):
         def find(node):

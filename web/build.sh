@@ -170,6 +170,22 @@ web_qt_patch() {
         'QRect(QPoint(0, 0), qwindow->geometry().size())' 'QRect(QPoint(0, 0), window->geometry().size())'
 }
 
+# The web's own checkers, from the npm registry, installed once into the
+# cache: axe-core, and Lighthouse, which runs on Debian's Node and drives
+# Debian's Chromium. Sets web_tools to their folder.
+web_tools_packages=(axe-core@4.14.1 lighthouse@12.2.3)
+web_tools() {
+    # Node's own npm where the machine has one (it may come with Node).
+    command -v npm >/dev/null || install_missing nodejs npm
+    web_tools=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/web-tools-$(
+        { printf '%s\n' "${web_tools_packages[@]}"; node --version; } | sha256sum | cut -c1-12)
+    [ -f "$web_tools/.complete" ] && return
+    rm -rf "$web_tools"
+    mkdir -p "$web_tools"
+    npm install --prefix "$web_tools" --no-audit --no-fund --no-save "${web_tools_packages[@]}"
+    touch "$web_tools/.complete"
+}
+
 web_main() {
     # A step that fails inside $(...) fails the command too.
     shopt -s inherit_errexit
@@ -189,13 +205,16 @@ web_main() {
     rm -rf "$dist/_CPack_Packages"
     ls -l "$dist"
 
+    local web_tools
+    web_tools
+
     echo "== Checks of the page in Chromium, Firefox and WebKit"
     # Tests of the Linux build's, told where the page is: its real-window
     # test opens the page in each engine, the page's own checks read what
     # each engine's accessibility tree holds, and in Chromium open the page
     # offline, as a new build, on phones and a tablet and as a file.
     cmake -S "$here" -B "$build" -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-        -DBUILD_TESTING=ON -DVENDROLA_WEB_PAGE="$folder"
+        -DBUILD_TESTING=ON -DVENDROLA_WEB_PAGE="$folder" -DVENDROLA_WEB_TOOLS="$web_tools"
     cmake --build "$build" --parallel "$(nproc)" --target tst_e2e
     (cd "$build" && ctest --output-on-failure -L web)
 
