@@ -130,6 +130,8 @@ def webkit(scale, url):
     window.set_resizable(False)
     view.connect("notify::title", lambda *_: window.set_title(view.get_title() or ""))
     window.connect("destroy", lambda *_: Gtk.main_quit())
+    # F5 reloads, as in a browser.
+    window.connect("key-press-event", lambda _, key: key.keyval == 0xffc2 and view.reload())
     view.load_uri(url)
     window.show_all()
     Gtk.main()
@@ -407,6 +409,7 @@ def page():
     faults(chromium)
     chromium.close()
     two_copies()
+    little_storage(serve()[1])
     devices(serve()[1])
     opened_from_file()
     return 1 if failures else 0
@@ -610,6 +613,26 @@ def second_build(chromium, url):
         server.server_close()
 
 
+def little_storage(url):
+    """A browser that grants too little storage to keep the page runs it online, says
+    nothing of it, and keeps nothing of the install that failed."""
+    chromium = DevTools(url, lambda chromium: chromium.call(
+        "Storage.overrideQuotaForOrigin", origin=url.rstrip("/"), quotaSize=1 << 20))
+    # The worker starts once the window shows; its install fails.
+    try:
+        until(lambda: chromium.evaluate("navigator.serviceWorker.getRegistration().then((r) => "
+                                        "!!r && !r.installing)"), 30)
+    except TimeoutError:
+        pass  # still installing: what it keeps is checked below
+    time.sleep(1)
+    errors = [e for e in chromium.events if e.get("method") == "Runtime.exceptionThrown"
+              or (e.get("method") == "Log.entryAdded" and e["params"]["entry"]["level"] == "error")]
+    check("with too little storage the page runs, quietly, and nothing is kept",
+          chromium.evaluate(TWIN_UP) and not errors and chromium.evaluate("caches.keys()") == []
+          and not chromium.evaluate("navigator.serviceWorker.controller"))
+    chromium.close()
+
+
 def two_copies():
     """Two builds in two folders of one site keep their own files: both open offline."""
     site = f"{SCRATCH}/site"
@@ -687,7 +710,7 @@ class AtSpi:
         return None
 
     def tree(self):
-        nodes, document = [], self.document()
+        nodes = []
 
         def walk(node):
             role, name = node.getRoleName(), node.name
@@ -701,9 +724,10 @@ class AtSpi:
                 if child is not None:
                     walk(child)
         try:
+            document = self.document()
             if document:
                 walk(document)
-        except Exception:  # the tree changed while it was read
+        except Exception:  # the tree changed while it was read, or a page is loading
             return []
         return nodes
 
@@ -769,6 +793,18 @@ def heard_over_atspi(engine):
     reader = AtSpi(engine, url)
     try:
         heard(reader, engine)
+        # Long since kept: the window showed well before the keys above.
+        server.shutdown()
+        server.server_close()
+        reader.press("F5")
+        # A new window: its first colour is free again, which heard() used.
+        try:
+            until(lambda: ("button", "Цвят червен – свободен") in [node[:2] for node in reader.tree()]
+                  and len([r for r, *_ in reader.tree() if r == "option"]) >= 60, 60)
+            offline = True
+        except TimeoutError:
+            offline = False
+        check(f"{engine}: without the server the page opens from what it kept", offline)
     finally:
         reader.close()
         server.shutdown()
