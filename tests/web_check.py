@@ -236,6 +236,16 @@ class DevTools:
         self.call("Input.insertText", text=text)
         time.sleep(0.3)
 
+    def paste(self, text):
+        """Text put on the clipboard, then Ctrl+V."""
+        origin = self.evaluate("location.origin")
+        self.call("Browser.grantPermissions", permissions=["clipboardReadWrite"], origin=origin)
+        self.evaluate(f"navigator.clipboard.writeText({json.dumps(text)})")
+        for kind in ("keyDown", "keyUp"):
+            self.call("Input.dispatchKeyEvent", type=kind, key="v", code="KeyV", modifiers=2,
+                      windowsVirtualKeyCode=86, commands=["paste"] if kind == "keyDown" else [])
+        time.sleep(0.5)
+
     def text_box(self):
         return self.evaluate("document.querySelector('#twin [role=textbox]').textContent")
 
@@ -362,8 +372,8 @@ def heard(reader, engine):
     check(f"{engine}: activating a list's item selects it", any(
         selected for role, name, _, _, selected in reader.tree()
         if role == "option" and name == f"август: {values[1][7]}"))
-    # The text box, reached with Tab, takes a keyboard's keys and the text
-    # an on-screen keyboard gives it, each once.
+    # The text box, reached with Tab, takes a keyboard's keys, the text an
+    # on-screen keyboard gives it and a paste, each once.
     for _ in range(20):
         if (reader.focused() or ("",))[0] == "textbox":
             break
@@ -371,9 +381,10 @@ def heard(reader, engine):
     before = reader.text_box()
     reader.insert("Здравей")
     reader.type("ab")
+    reader.paste("Пейст")
     after = reader.text_box()
-    check(f"{engine}: the text box takes what is typed and what is inserted, once",
-          "Здравейab" in after and after.replace("Здравейab", "", 1) == before)
+    check(f"{engine}: the text box takes what is typed, inserted and pasted, once",
+          "ЗдравейabПейст" in after and after.replace("ЗдравейabПейст", "", 1) == before)
 
 
 def page():
@@ -757,6 +768,11 @@ class AtSpi:
         """Text as an on-screen keyboard on Linux gives it: keys of letters the keyboard's
         layout does not have."""
         self.type(text)
+
+    def paste(self, text):
+        """Text put on the X clipboard (xclip stays to hand it over), then Ctrl+V."""
+        subprocess.run(["xclip", "-selection", "clipboard"], input=text.encode(), check=True)
+        self.press("ctrl+v")
 
     def text_box(self):
         box = self.find_role("textbox")

@@ -9,7 +9,7 @@ web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-privat
     fonts-liberation2
     chromium firefox-esr webkit2gtk-driver gir1.2-webkit2-4.1 python3-gi
     python3-pyatspi at-spi2-core dbus-daemon
-    xvfb xdotool imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev libgl-dev)
+    xvfb xdotool xclip imagemagick x11-utils openbox wmctrl libxcb1-dev libxcb-damage0-dev libgl-dev)
 
 # Static, without threads, and only what the window uses: Core, Gui and
 # Widgets with the widgets it shows (and the few that Qt 6.4 cannot build

@@ -377,10 +377,26 @@ window.vendrolaTwin = (() => {
     if (!module)
       return;
     if (event.inputType.startsWith("insert") && text)
-      module.vendrolaTwinType(id, text);
+      module.vendrolaTwinType(id, text.replace(/\r\n?/g, "\n"));
     else
       module.vendrolaTwinEdit(id, event.inputType);
   }
+
+  // A paste into the text box's element is the page's to give to the text
+  // box, once: before the toolkit's own paste handling (on the document in
+  // Chromium) hears of it and pastes it a second time, and whether or not
+  // an engine then edits the element.
+  window.addEventListener("paste", (event) => {
+    const box = event.target instanceof Element && event.target.closest("#twin [role=textbox]");
+    if (!box)
+      return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    const module = vendrolaPage.module();
+    const text = event.clipboardData ? event.clipboardData.getData("text/plain") : "";
+    if (module && text)
+      module.vendrolaTwinType(box.id, text.replace(/\r\n?/g, "\n"));
+  }, true);
 
   function activate(event) {
     const module = vendrolaPage.module();
