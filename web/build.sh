@@ -172,7 +172,8 @@ web_qt_patch() {
 
 # The web's own checkers, from the npm registry, installed once into the
 # cache: axe-core, and Lighthouse, which runs on Debian's Node and drives
-# Debian's Chromium. Sets web_tools to their folder.
+# Debian's Chromium. Sets web_tools to their folder, or to nothing where the
+# registry cannot be reached: the page's checks then run without them.
 web_tools_packages=(axe-core@4.14.1 lighthouse@12.2.3)
 web_tools() {
     # Node's own npm where the machine has one (it may come with Node).
@@ -182,7 +183,13 @@ web_tools() {
     [ -f "$web_tools/.complete" ] && return
     rm -rf "$web_tools"
     mkdir -p "$web_tools"
-    npm install --prefix "$web_tools" --no-audit --no-fund --no-save "${web_tools_packages[@]}"
+    if ! npm install --prefix "$web_tools" --no-audit --no-fund --no-save "${web_tools_packages[@]}"; then
+        echo "vendrola: axe-core and Lighthouse could not be installed from the npm registry;" \
+             "the page is checked without them" >&2
+        rm -rf "$web_tools"
+        web_tools=
+        return 0
+    fi
     touch "$web_tools/.complete"
 }
 
