@@ -239,7 +239,8 @@ class DevTools:
     def paste(self, text):
         """Text put on the clipboard, then Ctrl+V."""
         origin = self.evaluate("location.origin")
-        self.call("Browser.grantPermissions", permissions=["clipboardReadWrite"], origin=origin)
+        self.call("Browser.grantPermissions", origin=origin,
+                  permissions=["clipboardReadWrite", "clipboardSanitizedWrite"])
         self.evaluate(f"navigator.clipboard.writeText({json.dumps(text)})")
         for kind in ("keyDown", "keyUp"):
             self.call("Input.dispatchKeyEvent", type=kind, key="v", code="KeyV", modifiers=2,
