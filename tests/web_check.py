@@ -491,13 +491,10 @@ def tap(chromium, element, pen=False):
     time.sleep(0.3)
 
 
-LABEL = "(id) => document.getElementById(id).textContent"
-
-
 def devices(url):
     """A phone upright and on its side and a tablet, touch only: the window fits whole,
     drawn for the screen's pixels, taps work it and its keyboard types."""
-    label = LABEL
+    label = "(id) => document.getElementById(id).textContent"
     for name, width, height, ratio, landscape in [("phone", 360, 740, 3, (740, 360)),
                                                   ("tablet", 768, 1024, 2, None)]:
         chromium = DevTools(url, emulate(width, height, ratio))
@@ -564,18 +561,14 @@ MARKED = "!!document.querySelector('meta[name=vendrola-build]')"
 def typing(chromium, name):
     """A tap on the text box gives the screen's keyboard a field to type into; what it
     types arrives, and so does a real keyboard's key (a tablet's), once."""
-    text = f"({LABEL})('twin-Text1')"
-    before = chromium.evaluate(text)
+    before = chromium.text_box()
     tap(chromium, "twin-Text1")
     check(f"{name}: a tap on the text box gives the focus to a field that takes text",
           chromium.evaluate("document.activeElement.id === 'twin-Text1' && "
                             "document.activeElement.isContentEditable"))
-    chromium.call("Input.insertText", text="Здравей")
-    for kind in ("keyDown", "keyUp"):
-        chromium.call("Input.dispatchKeyEvent", type=kind, key="!", code="Digit1",
-                      windowsVirtualKeyCode=49, modifiers=8, text="!" if kind == "keyDown" else "")
-    time.sleep(0.5)
-    after = chromium.evaluate(text)
+    chromium.insert("Здравей")
+    chromium.type("!")
+    after = chromium.text_box()
     check(f"{name}: the screen's keyboard and a real one type into the text box",
           "Здравей!" in after and after.replace("Здравей!", "", 1) == before)
     tap(chromium, "twin-Command3-0")
