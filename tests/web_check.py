@@ -590,6 +590,10 @@ def second_build(chromium, url):
     try:
         half = [chromium.open(url) and not chromium.evaluate(MARKED) for _ in range(3)]
         check("while a new build is half uploaded, the kept copy opens at every visit", all(half))
+        # The last visit's install, which fails, over.
+        time.sleep(2)
+        until(lambda: chromium.evaluate("navigator.serviceWorker.getRegistration().then("
+                                        "(r) => !r.installing)"), 30)
         check("and stays kept, nothing of the half build beside it",
               chromium.evaluate("caches.keys()") == kept)
         with open(wasm, "wb") as program:

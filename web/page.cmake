@@ -51,12 +51,13 @@ set(VENDROLA_DESCRIPTION "Стълбовидна диаграма на посе�
 
 # The page's content policy: scripts only from its folder, WebAssembly
 # compiled from them, nothing eval'd or inline; styles from its folder, and
-# those that a later Qt writes into the page for its window.
+# those that a later Qt writes into the page for its window, with the
+# images it gives them as data: addresses.
 set(VENDROLA_CONTENT_POLICY "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'")
 if(Qt6_VERSION VERSION_LESS 6.5)
     string(APPEND VENDROLA_CONTENT_POLICY "; style-src 'self'")
 else()
-    string(APPEND VENDROLA_CONTENT_POLICY "; style-src 'self' 'unsafe-inline'")
+    string(APPEND VENDROLA_CONTENT_POLICY "; style-src 'self' 'unsafe-inline'; img-src 'self' data:")
 endif()
 string(APPEND VENDROLA_CONTENT_POLICY "; object-src 'none'; base-uri 'none'; form-action 'none'")
 
