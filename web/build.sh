@@ -5,7 +5,7 @@
 # and $build it uses, after scripts/qt-source.sh.
 
 web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-private-dev
-    dpkg-dev xz-utils patch emscripten node-acorn python3 python3-fonttools python3-websocket
+    dpkg-dev xz-utils patch brotli emscripten node-acorn python3 python3-fonttools python3-websocket
     fonts-liberation2
     chromium firefox-esr webkit2gtk-driver gir1.2-webkit2-4.1 python3-gi
     python3-pyatspi at-spi2-core dbus-daemon
@@ -13,7 +13,10 @@ web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-privat
 
 # Static, without threads, and only what the window uses: Core, Gui and
 # Widgets with the widgets it shows (and the few that Qt 6.4 cannot build
-# without: menus, menu bars and tool bars), built for size. OpenGL stays on, since
+# without: menus, menu bars and tool bars), built for size. Left out too:
+# the calendars other than the Gregorian, time zones (the window shows no
+# time), and HarfBuzz: the window's texts are Latin and Cyrillic, which
+# Qt's own shaping lays out, kerning from the font included. OpenGL stays on, since
 # the browser platform composes its windows with WebGL. Qt's own fallback
 # fonts are left out of its platform plugin: the page carries the window's
 # font, and those would be a megabyte nobody sees.
@@ -39,7 +42,10 @@ web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_
     -DFEATURE_formlayout=OFF -DFEATURE_commandlinkbutton=OFF -DFEATURE_radiobutton=OFF
     -DFEATURE_tableview=OFF -DFEATURE_treeview=OFF -DFEATURE_columnview=OFF
     -DFEATURE_datawidgetmapper=OFF -DFEATURE_completer=OFF -DFEATURE_sizegrip=OFF
-    -DFEATURE_whatsthis=OFF -DFEATURE_statustip=OFF)
+    -DFEATURE_whatsthis=OFF -DFEATURE_statustip=OFF
+    -DFEATURE_effects=OFF -DFEATURE_image_text=OFF
+    -DFEATURE_hijricalendar=OFF -DFEATURE_jalalicalendar=OFF -DFEATURE_islamiccivilcalendar=OFF
+    -DFEATURE_timezone=OFF -DFEATURE_harfbuzz=OFF)
 
 web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
 dist=$here/dist
@@ -58,19 +64,31 @@ web_emsdk() {
     export NODE_PATH=/usr/share/nodejs
 }
 
+# The changes to Qt's source the page's Qt is built with: the numbered patch
+# files in web/qt-<version>/, applied with patch -p1 in their order. (That
+# folder's unnumbered qtloader patch changes the installed loader instead, as
+# the page is linked.)
+web_qt_patches() {
+    local version
+    version=$(qt_source_version)
+    version=${version%.*}
+    printf '%s\n' "$here/web/qt-$version"/[0-9]*.patch
+}
+
 # Sets web_qt_prefix to the folder of the browser's Qt, building it first if
-# the cache has none for this source version, these options and this
-# emscripten; VENDROLA_WEB_QT names another.
+# the cache has none for this source version, these options, these changes
+# and this emscripten; VENDROLA_WEB_QT names another.
 web_qt() {
-    local version key prefix work patch=web_qt_patch
+    local version key prefix work patch patches
     # A Qt of the user's own, as for relinking the page with another Qt.
     if [ -n "${VENDROLA_WEB_QT:-}" ]; then
         web_qt_prefix=$VENDROLA_WEB_QT
         return
     fi
     version=$(qt_source_version)
-    web_qt_is_6_4 || patch=web_qt_patch_6_8
-    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; declare -f "$patch" web_qt_change;
+    mapfile -t patches < <(web_qt_patches)
+    [ -f "${patches[0]}" ] || { echo "vendrola: no changes to Qt $version in web/" >&2; return 1; }
+    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; cat "${patches[@]}";
              emcc --version | sed -n 1p; } | sha256sum | cut -c1-12)
     prefix=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/qt-${version%%+*}-wasm-$key
     web_qt_prefix=$prefix
@@ -80,7 +98,9 @@ web_qt() {
     mkdir -p "$prefix"
     work=$(mktemp -d)
     qt_source_fetch "$work"
-    "$patch" "$work/src"
+    for patch in "${patches[@]}"; do
+        patch -p1 --forward --batch -d "$work/src" <"$patch"
+    done
     web_emsdk "$work/emsdk"
     cmake -G Ninja -S "$work/src" -B "$work/build" \
         -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
@@ -90,84 +110,23 @@ web_qt() {
     cmake --build "$work/build" --parallel "$(nproc)"
     cmake --install "$work/build"
 
+    # The licences the page carries: Qt's, its source and how it was built,
+    # and the changes, verbatim, as they were applied.
     local doc=$prefix/share/doc/qt6-base
     mkdir -p "$doc"
     cp "$work/src/LICENSES/LGPL-3.0-only.txt" "$work/src/LICENSES/GPL-3.0-only.txt" "$doc/"
     cp "$work/src/debian/copyright" "$doc/copyright"
+    cp "${patches[@]}" "$doc/"
     {
         qt_source_notice WebAssembly "${web_qt_options[@]}"
         echo "Built for WebAssembly with Debian's emscripten:"
         echo "    $(emcc --version | sed -n 1p)"
-        web_qt_changes
+        echo "Changes to the source, applied in this order with 'patch -p1', each"
+        echo "file beside this one and saying what it changes and why:"
+        printf '    %s\n' "${patches[@]##*/}"
     } >"$doc/SOURCE.txt"
     rm -rf "$work"
     touch "$prefix/.complete"
-}
-
-# The changes to Qt's source, as the page's licences state them: those of
-# Debian 12's Qt 6.4, or of Debian 13's Qt 6.8.
-web_qt_changes() {
-    local fonts="DejaVu Sans, DejaVu Sans Mono"
-    web_qt_is_6_4 && fonts+=", Bitstream Vera Sans"
-    echo "Changes to the source:"
-    echo "- The platform plugin does not carry Qt's fallback fonts, since the page"
-    echo "  brings its own font: $fonts."
-    if web_qt_is_6_4; then
-        echo "- src/widgets/styles/qcommonstyle_p.h includes <QtCore/qhash.h>, which it needs"
-        echo "  when the widgets left out above do not include it."
-        echo "- The clipboard does not ask the browser for its permissions at start-up: it"
-        echo "  never used the answer, and WebKit (Safari) refuses the question, which left"
-        echo "  a rejected promise that nothing handled."
-        echo "- The mouse finds its window by the window's geometry in the same (device-"
-        echo "  independent) pixels as the pointer, and a newly shown window is exposed whole,"
-        echo "  so that a screen scaled above 1 (a window enlarged to fit a tablet) takes"
-        echo "  clicks and paints everywhere."
-    else
-        echo "- A window does not offer the platform's own accessibility (a hidden \"Enable"
-        echo "  Screen Reader\" button): the page describes the whole window to screen"
-        echo "  readers itself, lists, chart and focus included, and two descriptions would"
-        echo "  give a screen reader two windows."
-    fi
-}
-
-# Whether the Qt source is Debian 12's Qt 6.4 rather than a later one.
-web_qt_is_6_4() {
-    [[ $(qt_source_version) == 6.4.* ]]
-}
-
-# web_qt_change FILE FROM TO: replaces the text FROM with TO in one of Qt's
-# files, and fails if FROM is not there (another Qt version, say).
-web_qt_change() {
-    FROM=$2 TO=$3 perl -0pi -e '$n = s/\Q$ENV{FROM}\E/$ENV{TO}/g; END { exit($n ? 0 : 1) }' "$1" ||
-        { echo "vendrola: Qt's $1 has no '$2' to change" >&2; return 1; }
-}
-
-# The changes web_qt_changes states, to Debian 13's Qt 6.8.
-web_qt_patch_6_8() {
-    local wasm=$1/src/plugins/platforms/wasm
-    web_qt_change "$wasm/CMakeLists.txt" $'\n    "${QtBase_SOURCE_DIR}/src/3rdparty/wasm/DejaVuSans.ttf"' ''
-    web_qt_change "$wasm/CMakeLists.txt" $'\n    "${QtBase_SOURCE_DIR}/src/3rdparty/wasm/DejaVuSansMono.ttf"' ''
-    web_qt_change "$wasm/qwasmwindow.cpp" \
-        'QWasmAccessibility::addAccessibilityEnableButton(window());' '{}'
-}
-
-# The changes web_qt_changes states, to Debian 12's Qt 6.4.
-web_qt_patch() {
-    local wasm=$1/src/plugins/platforms/wasm
-    grep -q 'src/3rdparty/wasm/DejaVuSans.ttf' "$wasm/CMakeLists.txt"
-    sed -i '/"${QtBase_SOURCE_DIR}\/src\/3rdparty\/wasm\/[A-Za-z]*\.ttf"/d' "$wasm/CMakeLists.txt"
-    web_qt_change "$1/src/widgets/styles/qcommonstyle_p.h" \
-        $'#include "qstyleoption.h"\n' $'#include "qstyleoption.h"\n#include <QtCore/qhash.h>\n'
-    web_qt_change "$wasm/qwasmclipboard.cpp" \
-        $'!isFirefox)\n        initClipboardPermissions();' $'!isFirefox)\n        {}'
-    web_qt_change "$wasm/qwasmcompositor.cpp" \
-        'targetWindow->geometry().contains(' 'targetWindow->handle()->geometry().contains('
-    web_qt_change "$wasm/qwasmcompositor.cpp" \
-        'eventTarget->geometry().contains(' 'eventTarget->handle()->geometry().contains('
-    web_qt_change "$wasm/qwasmcompositor.cpp" \
-        'eventTarget->frameGeometry().contains(' 'eventTarget->handle()->windowFrameGeometry().contains('
-    web_qt_change "$wasm/qwasmcompositor.cpp" \
-        'QRect(QPoint(0, 0), qwindow->geometry().size())' 'QRect(QPoint(0, 0), window->geometry().size())'
 }
 
 # The web's own checkers, from the npm registry, installed once into the
@@ -226,5 +185,5 @@ web_main() {
     (cd "$build" && ctest --output-on-failure -L web)
 
     echo "== The page's size and how soon it shows"
-    /usr/bin/python3 "$here/bench/web_bench.py" "$folder"
+    /usr/bin/python3 "$here/bench/web_bench.py" "$folder" ${web_tools:+--lighthouse "$web_tools"}
 }
