@@ -24,7 +24,9 @@ real-window test), VENDROLA_WEB_SCRATCH (profiles) and VENDROLA_WEB_TOOLS
 import base64
 import functools
 import glob
+import gzip
 import http.server
+import io
 import json
 import os
 import re
@@ -54,6 +56,9 @@ class Files(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
                       ".wasm": "application/wasm", ".webmanifest": "application/manifest+json"}
     missing = []
+    # Whether the host compresses what has no precompressed sibling itself, as
+    # most hosts do (gzip, as they send it).
+    compress = False
     # Headers the host sends with every file. Each visit asks the host
     # again, so that without it only what the page keeps opens.
     sent = {"Cache-Control": "no-cache"}
@@ -62,6 +67,32 @@ class Files(http.server.SimpleHTTPRequestHandler):
         for name, value in Files.sent.items():
             self.send_header(name, value)
         super().end_headers()
+
+    def send_head(self):
+        """A file's precompressed sibling where the browser takes its coding, as
+        nginx's gzip_static and Caddy's precompressed send them."""
+        path = self.translate_path(self.path)
+        if os.path.isdir(path) and self.path.split("?")[0].endswith("/"):
+            path = os.path.join(path, "index.html")
+        accepted = self.headers.get("Accept-Encoding", "")
+        for suffix, coding in ((".br", "br"), (".gz", "gzip")):
+            if coding in accepted and os.path.isfile(path + suffix):
+                with open(path + suffix, "rb") as file:
+                    return self.encoded(path, coding, file.read())
+        if Files.compress and "gzip" in accepted and os.path.isfile(path) \
+                and not path.endswith((".png", ".zip")):
+            with open(path, "rb") as file:
+                return self.encoded(path, "gzip", gzip.compress(file.read()))
+        return super().send_head()
+
+    def encoded(self, path, coding, data):
+        self.send_response(200)
+        self.send_header("Content-Type", self.guess_type(path))
+        self.send_header("Content-Encoding", coding)
+        self.send_header("Vary", "Accept-Encoding")
+        self.send_header("Content-Length", str(len(data)))
+        self.end_headers()
+        return io.BytesIO(data)
 
     def send_error(self, code, *args, **kwargs):
         Files.missing.append(self.path)
@@ -394,6 +425,7 @@ def page():
     with open(f"{os.environ['VENDROLA_WEB_PAGE']}/index.html") as html:
         Files.sent["Content-Security-Policy"] = re.search(
             r'http-equiv="Content-Security-Policy" content="([^"]*)"', html.read()).group(1)
+    siblings()
     server, url = serve()
     chromium = DevTools(url)
     audits(chromium, url)
@@ -425,6 +457,27 @@ def page():
     devices(serve()[1])
     opened_from_file()
     return 1 if failures else 0
+
+
+def siblings():
+    """Each precompressed sibling decompresses to its file, and every file that
+    compresses has both."""
+    folder, wrong, count = os.environ["VENDROLA_WEB_PAGE"], [], 0
+    for directory, _, names in os.walk(folder):
+        for name in (n for n in names if not n.endswith((".br", ".gz"))):
+            path = os.path.join(directory, name)
+            if name.endswith((".png", ".zip")) or os.path.getsize(path) < 1024:
+                continue
+            with open(path, "rb") as file:
+                whole = file.read()
+            unpacked = [subprocess.run([tool, "--decompress", "--stdout", path + suffix],
+                                       capture_output=True).stdout if os.path.isfile(path + suffix)
+                        else None for tool, suffix in (("brotli", ".br"), ("gzip", ".gz"))]
+            count += 1
+            if unpacked != [whole, whole]:
+                wrong.append(os.path.relpath(path, folder))
+    check(f"the {count} files that compress have .br and .gz siblings that decompress to them"
+          + (f" (not: {', '.join(wrong)})" if wrong else ""), count and not wrong)
 
 
 def audits(chromium, url):
@@ -542,7 +595,9 @@ def devices(url):
 def build(folder):
     """A copy of the page as another build, with one file changed."""
     shutil.rmtree(folder, ignore_errors=True)
-    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], folder)
+    # Without the precompressed siblings, which would be the first build's.
+    shutil.copytree(os.environ["VENDROLA_WEB_PAGE"], folder,
+                    ignore=shutil.ignore_patterns("*.br", "*.gz"))
     with open(f"{folder}/index.html") as page:
         html = page.read()
     with open(f"{folder}/index.html", "w") as page:

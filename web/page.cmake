@@ -112,6 +112,7 @@ install(FILES /usr/share/doc/emscripten/copyright DESTINATION licences/emscripte
 # Last, once the page's files are all in place: the cache's name from them.
 install(CODE "set(VENDROLA_PAGE_FILES \"${page_files}\")")
 install(SCRIPT web/cache-name.cmake)
+install(SCRIPT web/precompress.cmake)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME vendrola)
