@@ -19,7 +19,10 @@ target_link_libraries(vendrola_core PRIVATE Qt6::GuiPrivate)
 target_link_options(vendrola PRIVATE -Oz -sDYNAMIC_EXECUTION=0)
 
 # The window's font, cut down to what the window can show: Latin and
-# Cyrillic letters, digits and punctuation.
+# Cyrillic letters, digits and punctuation. The page's Qt shapes text
+# itself, without HarfBuzz, and kerns from the font's 'kern' table alone,
+# so that table is kept and the OpenType layout tables, which only
+# HarfBuzz reads, are dropped.
 # Debian's own Python, which python3-fonttools goes with.
 find_program(PYTHON3 python3 PATHS /usr/bin NO_DEFAULT_PATH REQUIRED)
 # Debian 12 keeps Liberation 2 apart from the older Liberation fonts;
@@ -32,7 +35,7 @@ set(font ${CMAKE_CURRENT_BINARY_DIR}/fonts/LiberationSerif-Regular.ttf)
 add_custom_command(OUTPUT ${font}
     COMMAND ${PYTHON3} -m fontTools.subset ${font_source} --output-file=${font}
             --unicodes=U+0020-007E,U+00A0-017F,U+0400-04FF,U+2000-206F,U+20AC,U+2116,U+FFFD
-            --layout-features=* --notdef-outline
+            --legacy-kern --drop-tables+=GSUB,GPOS,GDEF --notdef-outline
     DEPENDS ${font_source} VERBATIM)
 qt_add_resources(vendrola web_fonts PREFIX /fonts BASE ${CMAKE_CURRENT_BINARY_DIR}/fonts
                  FILES ${font})
