@@ -16,8 +16,7 @@ web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-privat
 # without: menus, menu bars and tool bars), built for size. Left out too:
 # the calendars other than the Gregorian, time zones (the window shows no
 # time), and HarfBuzz: the window's texts are Latin and Cyrillic, which
-# Qt's own shaping lays out (with the font's kern-table pairs, which do not
-# yet space every pair as HarfBuzz does). OpenGL stays on, since
+# Qt's own shaping lays out, kerned by the font's kern table. OpenGL stays on, since
 # the browser platform composes its windows with WebGL. Qt's own fallback
 # fonts are left out of its platform plugin: the page carries the window's
 # font, and those would be a megabyte nobody sees.
@@ -47,6 +46,15 @@ web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_
     -DFEATURE_effects=OFF -DFEATURE_image_text=OFF
     -DFEATURE_hijricalendar=OFF -DFEATURE_jalalicalendar=OFF -DFEATURE_islamiccivilcalendar=OFF
     -DFEATURE_timezone=OFF -DFEATURE_harfbuzz=OFF)
+# Qt 6.4 leaves out more (web_qt adds these to its options): regular
+# expressions, and PCRE2 with them (the window matches none, so Qt's
+# bundled PCRE2 is built but not linked; Qt 6.8's browser platform needs
+# them for its keys), and PNG (Qt 6.4 draws its few
+# built-in images from XPM; Qt 6.8 keeps a PNG icon for its message boxes).
+web_qt_options_6_4=(-DFEATURE_regularexpression=OFF -DFEATURE_png=OFF)
+# Both leave out the Windows style (the window is drawn in Fusion) and
+# SHA-3's unrolled code, which is fast but large (nothing here hashes much).
+web_qt_options+=(-DFEATURE_style_windows=OFF -DFEATURE_sha3_fast=OFF)
 
 web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
 dist=$here/dist
@@ -87,9 +95,11 @@ web_qt() {
         return
     fi
     version=$(qt_source_version)
+    local options=("${web_qt_options[@]}")
+    [[ $version == 6.4.* ]] && options+=("${web_qt_options_6_4[@]}")
     mapfile -t patches < <(web_qt_patches)
     [ -f "${patches[0]}" ] || { echo "vendrola: no changes to Qt $version in web/" >&2; return 1; }
-    key=$( { echo "$version"; printf '%s\n' "${web_qt_options[@]}"; cat "${patches[@]}";
+    key=$( { echo "$version"; printf '%s\n' "${options[@]}"; cat "${patches[@]}";
              emcc --version | sed -n 1p; } | sha256sum | cut -c1-12)
     prefix=${XDG_CACHE_HOME:-$HOME/.cache}/vendrola/qt-${version%%+*}-wasm-$key
     web_qt_prefix=$prefix
@@ -107,7 +117,7 @@ web_qt() {
         -DCMAKE_TOOLCHAIN_FILE=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake \
         -DEMSCRIPTEN_ROOT_PATH=/usr/share/emscripten \
         -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
-        -DCMAKE_INSTALL_PREFIX="$prefix" "${web_qt_options[@]}"
+        -DCMAKE_INSTALL_PREFIX="$prefix" "${options[@]}"
     cmake --build "$work/build" --parallel "$(nproc)"
     cmake --install "$work/build"
 
@@ -119,7 +129,7 @@ web_qt() {
     cp "$work/src/debian/copyright" "$doc/copyright"
     cp "${patches[@]}" "$doc/"
     {
-        qt_source_notice WebAssembly "${web_qt_options[@]}"
+        qt_source_notice WebAssembly "${options[@]}"
         echo "Built for WebAssembly with Debian's emscripten:"
         echo "    $(emcc --version | sed -n 1p)"
         echo "Changes to the source, applied in this order with 'patch -p1', each"
