@@ -9,7 +9,8 @@ after, say), measured in the same run, one after the other.
 
 Gzipped and brotli are each file compressed as a host sends it (gzip -9,
 brotli -q 11, or the file's precompressed sibling), the siblings not counted
-again. Painted is the page's "vendrola-painted" mark: two animation frames
+again; for all the folder's files and for those a visit downloads (the
+licences are not among them). Painted is the page's "vendrola-painted" mark: two animation frames
 after the window first showed, so its first frame is on the screen; from the
 start of the navigation, medians of N fresh profiles. TOOLS is the folder
 that npm installed Lighthouse into; its figures are medians of three runs,
@@ -20,6 +21,7 @@ import argparse
 import gzip
 import json
 import os
+import re
 import statistics
 import subprocess
 import sys
@@ -60,8 +62,17 @@ def sizes(folder):
                           packed(path, data, ".br", brotli)))
     for name, raw, gz, br in sorted(files, key=lambda file: -file[2])[:4]:
         print(f"  {name:30} {raw:>10,} bytes, gzipped {gz:>10,}, brotli {br:>10,}")
+    total(f"all {len(files)} files", files)
+    # What a visit downloads: the page, its worker and the files the worker
+    # keeps (its list); the licences are fetched only when opened.
+    with open(os.path.join(folder, "sw.js")) as file:
+        kept = set(re.findall(r'"([^"]+)", "sha256-', file.read()))
+    total("a visit's files", [f for f in files if f[0] in kept | {"index.html", "sw.js"}])
+
+
+def total(what, files):
     raw, gz, br = (sum(f[i] for f in files) for i in (1, 2, 3))
-    print(f"  all {len(files)} files: {raw:,} bytes ({raw / 2**20:.2f} MiB), gzipped {gz:,} "
+    print(f"  {what}: {raw:,} bytes ({raw / 2**20:.2f} MiB), gzipped {gz:,} "
           f"({gz / 2**20:.2f} MiB), brotli {br:,} ({br / 2**20:.2f} MiB)")
 
 

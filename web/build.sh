@@ -49,12 +49,19 @@ web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_
 # Qt 6.4 leaves out more (web_qt adds these to its options): regular
 # expressions, and PCRE2 with them (the window matches none, so Qt's
 # bundled PCRE2 is built but not linked; Qt 6.8's browser platform needs
-# them for its keys), and PNG (Qt 6.4 draws its few
-# built-in images from XPM; Qt 6.8 keeps a PNG icon for its message boxes).
-web_qt_options_6_4=(-DFEATURE_regularexpression=OFF -DFEATURE_png=OFF)
-# Both leave out the Windows style (the window is drawn in Fusion) and
-# SHA-3's unrolled code, which is fast but large (nothing here hashes much).
-web_qt_options+=(-DFEATURE_style_windows=OFF -DFEATURE_sha3_fast=OFF)
+# them for its keys), with the file system model, which cannot go without
+# them (the window shows no files), PNG (Qt 6.4 draws its few built-in
+# images from XPM; Qt 6.8 keeps a PNG icon for its message boxes), MIME
+# types (whose database a page has no copy of, and whose XML reader came
+# with them) and settings (the window keeps none). Only the regular
+# expressions and PNG are known to be needed by Qt 6.8; the others are not
+# yet tried with it.
+web_qt_options_6_4=(-DFEATURE_regularexpression=OFF -DFEATURE_filesystemmodel=OFF
+    -DFEATURE_png=OFF -DFEATURE_mimetype=OFF -DFEATURE_settings=OFF)
+# Both leave out SHA-3's unrolled code, which is fast but large (nothing
+# here hashes much). (The Windows style stays: Qt's widgets cannot build
+# without it, though the window is drawn in Fusion.)
+web_qt_options+=(-DFEATURE_sha3_fast=OFF)
 
 web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
 dist=$here/dist
