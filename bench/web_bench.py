@@ -13,9 +13,8 @@ again; for all the folder's files and for those a visit downloads (the
 licences are not among them). Painted is the page's "vendrola-painted"
 mark: two animation frames after the window first showed, so its first frame
 is on the screen; from the start of the navigation, medians of N fresh
-profiles. TOOLS is the folder
-that npm installed Lighthouse into; its figures are medians of three runs,
-the page served gzip-compressed.
+profiles. TOOLS is the folder that npm installed Lighthouse into; its
+figures are medians of three runs, the page served gzip-compressed.
 """
 
 import argparse
