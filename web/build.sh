@@ -46,22 +46,19 @@ web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_
     -DFEATURE_effects=OFF -DFEATURE_image_text=OFF
     -DFEATURE_hijricalendar=OFF -DFEATURE_jalalicalendar=OFF -DFEATURE_islamiccivilcalendar=OFF
     -DFEATURE_timezone=OFF -DFEATURE_harfbuzz=OFF)
-# Qt 6.4 leaves out more (web_qt adds these to its options): regular
-# expressions, and PCRE2 with them (the window matches none, so Qt's
-# bundled PCRE2 is built but not linked; Qt 6.8's browser platform needs
-# them for its keys), with the file system model, which cannot go without
-# them (the window shows no files), PNG (Qt 6.4 draws its few built-in
-# images from XPM; Qt 6.8 keeps a PNG icon for its message boxes), MIME
-# types (whose database a page has no copy of, and whose XML reader came
-# with them) and settings (the window keeps none). Only the regular
-# expressions and PNG are known to be needed by Qt 6.8; the others are not
-# yet tried with it.
-web_qt_options_6_4=(-DFEATURE_regularexpression=OFF -DFEATURE_filesystemmodel=OFF
-    -DFEATURE_png=OFF -DFEATURE_mimetype=OFF -DFEATURE_settings=OFF)
 # Both leave out SHA-3's unrolled code, which is fast but large (nothing
 # here hashes much). (The Windows style stays: Qt's widgets cannot build
 # without it, though the window is drawn in Fusion.)
 web_qt_options+=(-DFEATURE_sha3_fast=OFF)
+# And then (web_qt adds these, in this order): regular expressions, and
+# PCRE2 with them (the window matches none; Qt 6.8's browser platform finds
+# its keys without them once patched), with the file system model, which
+# cannot go without them (the window shows no files), PNG in Qt 6.4 only
+# (which draws its few built-in images from XPM; Qt 6.8's message boxes
+# keep a PNG icon), MIME types (whose database a page has no copy of, and
+# whose XML reader goes with them) and settings (the window keeps none).
+web_qt_options_lean=(-DFEATURE_regularexpression=OFF -DFEATURE_filesystemmodel=OFF
+    -DFEATURE_png=OFF -DFEATURE_mimetype=OFF -DFEATURE_settings=OFF)
 
 web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
 dist=$here/dist
@@ -102,8 +99,10 @@ web_qt() {
         return
     fi
     version=$(qt_source_version)
-    local options=("${web_qt_options[@]}")
-    [[ $version == 6.4.* ]] && options+=("${web_qt_options_6_4[@]}")
+    local options=("${web_qt_options[@]}") option
+    for option in "${web_qt_options_lean[@]}"; do
+        [[ $option == -DFEATURE_png=OFF && $version != 6.4.* ]] || options+=("$option")
+    done
     mapfile -t patches < <(web_qt_patches)
     [ -f "${patches[0]}" ] || { echo "vendrola: no changes to Qt $version in web/" >&2; return 1; }
     key=$( { echo "$version"; printf '%s\n' "${options[@]}"; cat "${patches[@]}";
