@@ -59,6 +59,13 @@ web_qt_options+=(-DFEATURE_sha3_fast=OFF)
 # whose XML reader goes with them) and settings (the window keeps none).
 web_qt_options_lean=(-DFEATURE_regularexpression=OFF -DFEATURE_filesystemmodel=OFF
     -DFEATURE_png=OFF -DFEATURE_mimetype=OFF -DFEATURE_settings=OFF)
+# Qt 6.8 besides (web_qt adds it last): Debian 13's emscripten takes the
+# -fexceptions Qt Core is compiled with as a request to catch exceptions in
+# JavaScript, and wraps each of Core's calls that might throw in a call out
+# to JavaScript and back. The page's Qt catches none, as Qt 6.4 built with
+# Debian 12's emscripten does not: a throw ends the program, as running out
+# of memory does.
+web_qt_options_6_8=(-DCMAKE_CXX_FLAGS=-sDISABLE_EXCEPTION_CATCHING=1)
 
 web_build=${VENDROLA_WEB_BUILD_DIR:-$here/build-web}
 dist=$here/dist
@@ -103,6 +110,7 @@ web_qt() {
     for option in "${web_qt_options_lean[@]}"; do
         [[ $option == -DFEATURE_png=OFF && $version != 6.4.* ]] || options+=("$option")
     done
+    [[ $version == 6.4.* ]] || options+=("${web_qt_options_6_8[@]}")
     mapfile -t patches < <(web_qt_patches)
     [ -f "${patches[0]}" ] || { echo "vendrola: no changes to Qt $version in web/" >&2; return 1; }
     key=$( { echo "$version"; printf '%s\n' "${options[@]}"; cat "${patches[@]}";
