@@ -54,9 +54,10 @@ web_qt_options+=(-DFEATURE_sha3_fast=OFF)
 # PCRE2 with them (the window matches none; Qt 6.8's browser platform finds
 # its keys without them once patched), with the file system model, which
 # cannot go without them (the window shows no files), PNG in Qt 6.4 only
-# (which draws its few built-in images from XPM; Qt 6.8's message boxes
-# keep a PNG icon), MIME types (whose database a page has no copy of, and
-# whose XML reader goes with them) and settings (the window keeps none).
+# (which draws its few built-in images from XPM; Qt 6.8 keeps it for now,
+# and its message boxes the PNG icons they prefer), MIME types (whose
+# database a page has no copy of, and whose XML reader goes with them) and
+# settings (the window keeps none).
 web_qt_options_lean=(-DFEATURE_regularexpression=OFF -DFEATURE_filesystemmodel=OFF
     -DFEATURE_png=OFF -DFEATURE_mimetype=OFF -DFEATURE_settings=OFF)
 # Qt 6.8 besides (web_qt adds it last): Debian 13's emscripten takes the
