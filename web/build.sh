@@ -17,9 +17,9 @@ web_packages=(cmake make ninja-build g++ pkg-config qt6-base-dev qt6-base-privat
 # the calendars other than the Gregorian, time zones (the window shows no
 # time), and HarfBuzz: the window's texts are Latin and Cyrillic, which
 # Qt's own shaping lays out, kerned by the font's kern table. OpenGL stays
-# on, since the browser platform composes its windows with WebGL. Qt's own fallback
-# fonts are left out of its platform plugin: the page carries the window's
-# font, and those would be a megabyte nobody sees.
+# on, since the browser platform composes its windows with WebGL. Qt's own
+# fallback fonts are left out of its platform plugin: the page carries the
+# window's font, and those would be a megabyte nobody sees.
 web_qt_options=(-DCMAKE_BUILD_TYPE=MinSizeRel -DBUILD_SHARED_LIBS=OFF -DFEATURE_thread=OFF
     -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF
     -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF
